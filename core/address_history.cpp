@@ -1,0 +1,83 @@
+#include "core/address_history.h"
+
+#include "core/messages.h"
+#include "core/narrow_string.h"
+#include "core/registry_lookups.h"
+#include "core/strings.h"
+#include "core/text_file.h"
+
+namespace plinor {
+
+namespace {
+
+std::string HistoryFilePath(Platform& platform) {
+  // The stored directory is expected to end with a backslash; nothing is
+  // added between it and the file name.
+  return ReadInstallPath(platform) + kHistoryFileName;
+}
+
+bool ReportFileError(Platform& platform, const std::string& path,
+                     std::uint32_t error) {
+  ShowMessage(platform,
+              FormatText(platform.LoadStringA(IDS_HISTORY_FAILED), path,
+                         platform.ErrorText(error)),
+              kCaptionWithSpace, kMbOk | kMbIconInformation);
+  return false;
+}
+
+}  // namespace
+
+void LoadAddressHistory(Platform& platform, AddressList& list) {
+  const std::string path = HistoryFilePath(platform);
+  TextFile file(platform, path, FileDisposition::OpenAlways);
+  if (!file.is_open()) return;
+
+  std::string line;
+  bool empty = true;
+  for (;;) {
+    LineResult result = file.ReadLine(line);
+    if (result == LineResult::Error) {
+      ReportFileError(platform, path, file.error());
+      return;
+    }
+    if (result == LineResult::EndOfFile) break;
+    empty = false;
+    list.AddString(line);
+  }
+  if (empty) {
+    if (!file.Write(kDefaultDeviceAddress)) {
+      ReportFileError(platform, path, file.error());
+      return;
+    }
+    list.AddString(kDefaultDeviceAddress);
+  }
+  if (!file.Close()) ReportFileError(platform, path, file.error());
+}
+
+bool AppendAddressHistory(Platform& platform, AddressList& list,
+                          const std::string& address) {
+  const std::string path = HistoryFilePath(platform);
+  TextFile file(platform, path, FileDisposition::OpenExisting);
+  if (file.is_open()) {
+    std::string line;
+    for (;;) {
+      LineResult result = file.ReadLine(line);
+      if (result == LineResult::Error)
+        return ReportFileError(platform, path, file.error());
+      if (result == LineResult::EndOfFile) break;
+      if (line == address) {
+        if (!file.Close()) return ReportFileError(platform, path, file.error());
+        return true;
+      }
+    }
+  }
+
+  list.AddString(address);
+  if (!file.is_open()) return true;
+
+  if (!file.SeekToEnd() || !file.Write("\n" + address) || !file.Close())
+    return ReportFileError(platform, path, file.error());
+  return true;
+}
+
+}  // namespace plinor

@@ -1,0 +1,95 @@
+#include "core/browser_launch.h"
+
+#include <vector>
+
+#include "core/messages.h"
+#include "core/narrow_string.h"
+#include "core/registry_lookups.h"
+#include "core/strings.h"
+
+namespace plinor {
+
+namespace {
+
+constexpr std::uint32_t kFirefoxPause = 3700;
+
+}  // namespace
+
+std::string NormaliseBrowserCommand(const CodePage& cp, std::string command) {
+  MakeUpper(cp, command);
+  // One byte past ".EXE" is kept: usually the closing quote of a quoted path,
+  // or the blank before the first argument.
+  int position = Find(cp, command, ".EXE");
+  return Left(command, position + 5);
+}
+
+BrowserKind ClassifyBrowser(const CodePage& cp, const std::string& normalised) {
+  if (Find(cp, normalised, "IEXPLORE.EXE") != -1)
+    return BrowserKind::InternetExplorer;
+  if (Find(cp, normalised, "NETSCP.EXE") != -1) return BrowserKind::Netscape;
+  if (Find(cp, normalised, "FIREFOX.EXE") != -1) return BrowserKind::Firefox;
+  return BrowserKind::Other;
+}
+
+std::optional<LaunchTarget> ComposeLaunchTarget(Platform& platform,
+                                                int useHttps) {
+  std::string command = ReadDefaultBrowserCommand(platform);
+  const char* https = useHttps == 1 ? "?USEHTTPS=1" : "";
+  command = NormaliseBrowserCommand(platform, std::move(command));
+
+  LaunchTarget target;
+  target.kind = ClassifyBrowser(platform, command);
+
+  std::string directory = ReadInstallPath(platform);
+  if (directory.empty()) {
+    const std::string text = platform.LoadStringA(IDS_NOT_INSTALLED);
+    platform.AppMessageBox(text.c_str(), kMbOk);
+    return std::nullopt;
+  }
+  Replace(platform, directory, "\\", "/");
+
+  switch (target.kind) {
+    case BrowserKind::InternetExplorer:
+    case BrowserKind::Other:
+      target.browserPath = target.kind == BrowserKind::Other
+                               ? ReadInternetExplorerPath(platform)
+                               : command;
+      target.arguments = " file:///" + directory +
+                         "common/common/launcher.html" + https + "?ROUTER=";
+      break;
+    case BrowserKind::Netscape:
+    case BrowserKind::Firefox:
+      target.browserPath = command;
+      target.arguments = " file:///\"" + directory +
+                         "common/common/launcher.html\"" + https + "?ROUTER=";
+      break;
+  }
+  return target;
+}
+
+void StartBrowser(Platform& platform, const std::string& browserPath,
+                  const std::string& arguments) {
+  const std::string commandLine = browserPath + arguments;
+
+  if (Find(platform, browserPath, "FIREFOX.EXE") != -1 ||
+      Find(platform, browserPath, "firefox.exe") != -1) {
+    // Started bare first, so that the real start finds the browser running.
+    if (platform.CreateProcessA(browserPath.c_str(), nullptr, false,
+                                kCreateDefaultErrorMode) > 0)
+      platform.Sleep(kFirefoxPause);
+  }
+
+  // CreateProcessA may write to its command line, so it gets a copy.
+  std::vector<char> writable(commandLine.begin(), commandLine.end());
+  writable.push_back('\0');
+  if (platform.CreateProcessA(nullptr, writable.data(), false,
+                              kCreateDefaultErrorMode) > 0)
+    return;
+  const std::uint32_t error = platform.GetLastError();
+  ShowMessage(platform,
+              FormatText(platform.LoadStringA(IDS_BROWSER_FAILED), commandLine,
+                         platform.ErrorText(error)),
+              kCaptionWithSpace, kMbOk | kMbIconInformation);
+}
+
+}  // namespace plinor

@@ -1,0 +1,65 @@
+#include "core/registry_lookups.h"
+
+#include "core/narrow_string.h"
+#include "core/strings.h"
+
+namespace plinor {
+
+namespace {
+
+// The installation path and Internet Explorer's path are read the same way.
+// The first read is offered 50 bytes; when the value does not fit, it leaves
+// the needed size in the size word, so the second read takes a value of 51 to
+// 128 bytes whole. A value that needs more than the buffer is not read.
+std::string ReadValueTwice(Platform& platform, const char* subKey,
+                           const char* valueName) {
+  unsigned char buffer[kRegistryBufferSize] = {};
+  std::uint32_t size = 50;
+  ScopedRegKey key(platform);
+  if (!key.Open(kHkeyLocalMachine, subKey, kKeyRead)) return std::string();
+
+  std::int32_t first =
+      platform.RegQueryValueExA(key.get(), valueName, nullptr, buffer, &size);
+  if (size > kRegistryBufferSize) return std::string();
+  std::int32_t second =
+      platform.RegQueryValueExA(key.get(), valueName, nullptr, buffer, &size);
+  // A refused read may leave anything in the buffer; only a read that stored
+  // the value makes text of it.
+  if (first != kErrorSuccess && second != kErrorSuccess) return std::string();
+  if (size > kRegistryBufferSize) return std::string();
+  return TextUpToZero(buffer, size);
+}
+
+}  // namespace
+
+std::string ReadInstallPath(Platform& platform) {
+  const std::string subKey = platform.LoadStringA(IDS_INSTALL_KEY);
+  return ReadValueTwice(platform, subKey.c_str(), "Path");
+}
+
+std::string ReadInternetExplorerPath(Platform& platform) {
+  return ReadValueTwice(
+      platform,
+      "software\\microsoft\\windows\\currentversion\\app paths\\iexplore.exe",
+      nullptr);
+}
+
+std::string ReadDefaultBrowserCommand(Platform& platform) {
+  unsigned char buffer[kRegistryBufferSize] = {};
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  ScopedRegKey key(platform);
+  if (!key.Open(kHkeyClassesRoot, "http\\shell\\open\\command", kKeyRead))
+    return std::string();
+  if (platform.RegQueryValueExA(key.get(), nullptr, &type, nullptr, &size) !=
+      kErrorSuccess)
+    return std::string();
+  if (size > kRegistryBufferSize) return std::string();
+  if (platform.RegQueryValueExA(key.get(), nullptr, &type, buffer, &size) !=
+      kErrorSuccess)
+    return std::string();
+  if (size > kRegistryBufferSize) return std::string();
+  return TextUpToZero(buffer, size);
+}
+
+}  // namespace plinor

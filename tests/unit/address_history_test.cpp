@@ -1,0 +1,199 @@
+#include "core/address_history.h"
+
+#include <gtest/gtest.h>
+
+#include "core/strings.h"
+#include "fake_platform.h"
+
+namespace plinor {
+namespace {
+
+using testing::FakePlatform;
+
+constexpr const char* kHistory = "C:\\Apps\\Plinor\\host.cfg";
+
+struct ListRecorder : AddressList {
+  std::vector<std::string> items;
+  void AddString(const std::string& text) override { items.push_back(text); }
+};
+
+using Lines = std::vector<std::string>;
+
+class History : public ::testing::Test {
+ protected:
+  History() {
+    p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path",
+                "C:\\Apps\\Plinor\\");
+  }
+  void ExpectFileErrorReported(std::uint32_t error) {
+    ASSERT_EQ(p.prompts.size(), 1u);
+    EXPECT_EQ(p.prompts[0].caption, "Talvor Plinor ");
+    EXPECT_EQ(p.prompts[0].type, 0x40u);
+    EXPECT_EQ(p.prompts[0].text,
+              "The address history file could not be read or written.\n\n"
+              "File:\nC:\\Apps\\Plinor\\host.cfg\n\nSystem error " +
+                  std::to_string(error) + ".");
+    EXPECT_EQ(p.OpenFileCount(), 0);
+  }
+  FakePlatform p;
+  ListRecorder list;
+};
+
+TEST_F(History, FirstLoadCreatesAndSeedsTheFile) {
+  LoadAddressHistory(p, list);
+  EXPECT_EQ(p.files[kHistory], "192.168.0.1");
+  EXPECT_EQ(list.items, Lines{"192.168.0.1"});
+
+  ListRecorder again;  // an empty file is seeded the same way
+  p.files[kHistory] = "";
+  LoadAddressHistory(p, again);
+  EXPECT_EQ(p.files[kHistory], "192.168.0.1");
+  EXPECT_EQ(again.items, Lines{"192.168.0.1"});
+  EXPECT_EQ(p.OpenFileCount(), 0);
+  EXPECT_TRUE(p.prompts.empty());
+}
+
+struct LoadCase {
+  const char* name;
+  std::string bytes;
+  Lines lines;
+};
+
+class Load : public History, public ::testing::WithParamInterface<LoadCase> {};
+
+TEST_P(Load, ListsEveryLineAsItIsAndWritesNothing) {
+  const LoadCase& c = GetParam();
+  p.files[kHistory] = c.bytes;
+  LoadAddressHistory(p, list);
+  EXPECT_EQ(list.items, c.lines);
+  EXPECT_EQ(p.files[kHistory], c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    History, Load,
+    ::testing::Values(
+        LoadCase{"OneLineBreak", "\r\n", {""}},
+        LoadCase{"CrLfBetweenLines", "a\r\nb", {"a", "b"}},
+        LoadCase{"TrailingBreak", "a\r\nb\r\n", {"a", "b"}},
+        LoadCase{"LoneLfAlsoBreaks", "a\nb", {"a", "b"}},
+        LoadCase{"LoneCrStays", "a\rb\r\nc\r", {"a\rb", "c\r"}},
+        LoadCase{"CrCrLf", "a\r\r\nb", {"a\r", "b"}},
+        LoadCase{"RepeatsAndBlanks", "x\r\n\r\nx\r\n y ", {"x", "", "x", " y "}},
+        LoadCase{"NulAndCtrlZ", std::string("a\0b\r\n\x1A" "c", 7),
+                 {std::string("a\0b", 3), "\x1A" "c"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(History, LinesLongerThanTheReadBufferAreWhole) {
+  const std::string longLine(200000, 'L');
+  std::string bytes = longLine + "\r\n";
+  // A CR LF pair split across two reads of the buffer.
+  bytes += std::string(65536 - bytes.size() % 65536 - 1, 'm') + "\r\nend";
+  p.files[kHistory] = bytes;
+  LoadAddressHistory(p, list);
+  ASSERT_EQ(list.items.size(), 3u);
+  EXPECT_EQ(list.items[0], longLine);
+  EXPECT_EQ(list.items[1].back(), 'm');
+  EXPECT_EQ(list.items[2], "end");
+}
+
+TEST_F(History, LoadThatCannotOpenListsNothingAndCreatesNothing) {
+  p.faults[kHistory].openError = kErrorSharingViolation;
+  LoadAddressHistory(p, list);
+  EXPECT_TRUE(list.items.empty());
+  EXPECT_FALSE(p.files.count(kHistory));
+  EXPECT_TRUE(p.prompts.empty());
+}
+
+TEST_F(History, LoadWithoutInstallationUsesTheBareName) {
+  p.DeleteKey(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT);
+  LoadAddressHistory(p, list);
+  EXPECT_EQ(p.files["host.cfg"], "192.168.0.1");
+}
+
+TEST_F(History, LoadReportsAReadErrorAndKeepsWhatItListed) {
+  p.files[kHistory] = "a\r\nb";
+  p.faults[kHistory].readError = 23;
+  LoadAddressHistory(p, list);
+  EXPECT_TRUE(list.items.empty());
+  EXPECT_EQ(p.files[kHistory], "a\r\nb");
+  ExpectFileErrorReported(23);
+}
+
+TEST_F(History, AppendAddsANewAddressAfterALineBreak) {
+  p.files[kHistory] = "10.0.0.1";
+  EXPECT_TRUE(AppendAddressHistory(p, list, "10.0.0.2"));
+  EXPECT_EQ(p.files[kHistory], "10.0.0.1\r\n10.0.0.2");
+  EXPECT_EQ(list.items, Lines{"10.0.0.2"});
+
+  // Found the second time: neither the file nor the list changes.
+  EXPECT_TRUE(AppendAddressHistory(p, list, "10.0.0.2"));
+  EXPECT_EQ(p.files[kHistory], "10.0.0.1\r\n10.0.0.2");
+  EXPECT_EQ(list.items, Lines{"10.0.0.2"});
+  EXPECT_EQ(p.OpenFileCount(), 0);
+}
+
+TEST_F(History, DuplicateTestIsByteForByte) {
+  p.files[kHistory] = "Router\r\n10.0.0.1";
+  for (const char* address : {"router", "10.0.0.1 ", "Router\r"})
+    EXPECT_TRUE(AppendAddressHistory(p, list, address));
+  EXPECT_EQ(p.files[kHistory],
+            "Router\r\n10.0.0.1\r\nrouter\r\n10.0.0.1 \r\nRouter\r");
+  EXPECT_EQ(list.items, (Lines{"router", "10.0.0.1 ", "Router\r"}));
+}
+
+TEST_F(History, AFileEndingInALineBreakGainsAnEmptyLine) {
+  p.files[kHistory] = "a\r\n";
+  EXPECT_TRUE(AppendAddressHistory(p, list, "b"));
+  EXPECT_EQ(p.files[kHistory], "a\r\n\r\nb");
+  ListRecorder loaded;
+  LoadAddressHistory(p, loaded);
+  EXPECT_EQ(loaded.items, (Lines{"a", "", "b"}));
+}
+
+TEST_F(History, AppendNeverCreatesTheFile) {
+  for (int launch = 0; launch < 2; ++launch)
+    EXPECT_TRUE(AppendAddressHistory(p, list, "10.0.0.9"));
+  EXPECT_FALSE(p.files.count(kHistory));
+  EXPECT_EQ(list.items, (Lines{"10.0.0.9", "10.0.0.9"}));
+  EXPECT_TRUE(p.prompts.empty());
+}
+
+TEST_F(History, AppendToAFileHeldElsewhereListsTheAddressOnly) {
+  p.files[kHistory] = "a";
+  p.faults[kHistory].openError = kErrorSharingViolation;
+  EXPECT_TRUE(AppendAddressHistory(p, list, "b"));
+  EXPECT_EQ(p.files[kHistory], "a");
+  EXPECT_EQ(list.items, Lines{"b"});
+}
+
+struct FaultCase {
+  const char* name;
+  testing::FileFaults faults;
+  bool listed;  // whether the address reached the list before the fault
+};
+
+class AppendFault : public History,
+                    public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(AppendFault, EndsTheLaunchReportsAndLosesNothing) {
+  const FaultCase& c = GetParam();
+  p.files[kHistory] = "a\r\nb";
+  p.faults[kHistory] = c.faults;
+  EXPECT_FALSE(AppendAddressHistory(p, list, "c"));
+  EXPECT_EQ(p.files[kHistory].substr(0, 4), "a\r\nb");
+  EXPECT_EQ(list.items, c.listed ? Lines{"c"} : Lines{});
+  std::uint32_t error = c.faults.readError + c.faults.seekError +
+                        c.faults.writeError + c.faults.closeError;
+  ExpectFileErrorReported(error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    History, AppendFault,
+    ::testing::Values(FaultCase{"Read", {0, 30, 2, 0, 0, 0}, false},
+                      FaultCase{"Seek", {0, 0, 0, 25, 0, 0}, true},
+                      FaultCase{"Write", {0, 0, 0, 0, 112, 0}, true},
+                      FaultCase{"Close", {0, 0, 0, 0, 0, 1117}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace plinor

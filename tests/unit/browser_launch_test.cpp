@@ -1,0 +1,204 @@
+#include "core/browser_launch.h"
+
+#include <gtest/gtest.h>
+
+#include "core/strings.h"
+#include "fake_platform.h"
+
+namespace plinor {
+namespace {
+
+using testing::FakePlatform;
+
+constexpr const char* kInstallKey = IDS_INSTALL_KEY_TEXT;
+constexpr const char* kBrowserKey = "http\\shell\\open\\command";
+constexpr const char* kIeKey =
+    "software\\microsoft\\windows\\currentversion\\app paths\\iexplore.exe";
+constexpr const char* kIePath = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+
+struct ComposeCase {
+  const char* name;
+  const char* command;  // the registered browser command
+  int useHttps;
+  BrowserKind kind;
+  const char* commandLine;  // the real start's command line for 192.0.2.10
+};
+
+std::ostream& operator<<(std::ostream& out, const ComposeCase& c) {
+  return out << c.name;
+}
+
+class Compose : public ::testing::TestWithParam<ComposeCase> {};
+
+TEST_P(Compose, GivesTheCommandLineOfTheRealStart) {
+  const ComposeCase& c = GetParam();
+  FakePlatform p;
+  p.SetString(kHkeyClassesRoot, kBrowserKey, "", c.command);
+  p.SetString(kHkeyLocalMachine, kInstallKey, "Path", "C:\\Apps\\Plinor\\");
+  p.SetString(kHkeyLocalMachine, kIeKey, "", kIePath);
+
+  std::optional<LaunchTarget> target = ComposeLaunchTarget(p, c.useHttps);
+  ASSERT_TRUE(target);
+  EXPECT_EQ(target->kind, c.kind);
+  EXPECT_EQ(target->browserPath + target->arguments + "192.0.2.10",
+            c.commandLine);
+  EXPECT_EQ(target->arguments.front(), ' ');
+  EXPECT_TRUE(p.prompts.empty());
+  EXPECT_EQ(p.OpenKeyCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BrowserLaunch, Compose,
+    ::testing::Values(
+        ComposeCase{"QuotedFirefoxWithHttps",
+                    "\"C:\\Browsers\\Firefox\\firefox.exe\" -url \"%1\"", 1,
+                    BrowserKind::Firefox,
+                    "\"C:\\BROWSERS\\FIREFOX\\FIREFOX.EXE\" "
+                    "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?"
+                    "USEHTTPS=1?ROUTER=192.0.2.10"},
+        ComposeCase{"QuotedIeWithoutHttps",
+                    "\"C:\\Browsers\\IE\\iexplore.exe\" -nohome", 0,
+                    BrowserKind::InternetExplorer,
+                    "\"C:\\BROWSERS\\IE\\IEXPLORE.EXE\" "
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER="
+                    "192.0.2.10"},
+        ComposeCase{"IeWithHttps", "C:\\IE\\IEXPLORE.EXE", 1,
+                    BrowserKind::InternetExplorer,
+                    "C:\\IE\\IEXPLORE.EXE file:///C:/Apps/Plinor/common/common/"
+                    "launcher.html?USEHTTPS=1?ROUTER=192.0.2.10"},
+        // The cut keeps the blank before the argument: two blanks follow.
+        ComposeCase{"UnquotedNetscapeKeepsItsBlank",
+                    "C:\\Browsers\\NS\\netscp.exe -url %1", 0,
+                    BrowserKind::Netscape,
+                    "C:\\BROWSERS\\NS\\NETSCP.EXE  "
+                    "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?"
+                    "ROUTER=192.0.2.10"},
+        ComposeCase{"NetscapeWithHttps", "c:\\ns\\netscp.exe", 1,
+                    BrowserKind::Netscape,
+                    "C:\\NS\\NETSCP.EXE "
+                    "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?"
+                    "USEHTTPS=1?ROUTER=192.0.2.10"},
+        ComposeCase{"FirstExeBelongsToAnotherProgram",
+                    "C:\\Tools\\run.exe C:\\Browsers\\IE\\iexplore.exe", 0,
+                    BrowserKind::Other,
+                    "C:\\Program Files\\Internet Explorer\\iexplore.exe "
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER="
+                    "192.0.2.10"},
+        ComposeCase{"EmptyCommandIsOther", "", 1, BrowserKind::Other,
+                    "C:\\Program Files\\Internet Explorer\\iexplore.exe "
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?"
+                    "USEHTTPS=1?ROUTER=192.0.2.10"},
+        ComposeCase{"CommandWithoutExeIsOther", "opera %1", 0,
+                    BrowserKind::Other,
+                    "C:\\Program Files\\Internet Explorer\\iexplore.exe "
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER="
+                    "192.0.2.10"},
+        // Only 1 means HTTPS.
+        ComposeCase{"HttpsValueTwoIsNotHttps", "C:\\IE\\iexplore.exe", 2,
+                    BrowserKind::InternetExplorer,
+                    "C:\\IE\\IEXPLORE.EXE file:///C:/Apps/Plinor/common/common/"
+                    "launcher.html?ROUTER=192.0.2.10"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BrowserLaunch, NormaliseCutsOneByteAfterTheFirstExe) {
+  FakePlatform cp;
+  EXPECT_EQ(NormaliseBrowserCommand(cp, "c:\\x\\firefox.exe"),
+            "C:\\X\\FIREFOX.EXE");
+  EXPECT_EQ(NormaliseBrowserCommand(cp, "c:\\x\\firefox.exe\""),
+            "C:\\X\\FIREFOX.EXE\"");
+  EXPECT_EQ(NormaliseBrowserCommand(cp, "c:\\x\\firefox.exe -a"),
+            "C:\\X\\FIREFOX.EXE ");
+  EXPECT_EQ(NormaliseBrowserCommand(cp, "mozilla"), "MOZI");
+  EXPECT_EQ(NormaliseBrowserCommand(cp, ""), "");
+}
+
+TEST(BrowserLaunch, DoubleByteDirectoryKeepsItsTrailBackslash) {
+  FakePlatform p;
+  p.doubleByte = true;
+  p.SetString(kHkeyClassesRoot, kBrowserKey, "", "C:\\IE\\iexplore.exe");
+  p.SetString(kHkeyLocalMachine, kInstallKey, "Path", "C:\\\x83\x5C\\");
+  std::optional<LaunchTarget> target = ComposeLaunchTarget(p, 0);
+  ASSERT_TRUE(target);
+  EXPECT_EQ(target->arguments,
+            " file:///C:/\x83\x5C/common/common/launcher.html?ROUTER=");
+}
+
+TEST(BrowserLaunch, NotInstalledShowsMessage109BeforeAnyInternetExplorerLookup) {
+  for (const char* command : {"", "C:\\ff\\firefox.exe", "C:\\ie\\iexplore.exe"}) {
+    FakePlatform p;
+    p.SetString(kHkeyClassesRoot, kBrowserKey, "", command);
+    p.SetString(kHkeyLocalMachine, kIeKey, "", kIePath);
+    EXPECT_FALSE(ComposeLaunchTarget(p, 1)) << command;
+    ASSERT_EQ(p.prompts.size(), 1u) << command;
+    EXPECT_EQ(p.prompts[0].text, IDS_NOT_INSTALLED_TEXT);
+    EXPECT_TRUE(p.prompts[0].applicationBox);
+    EXPECT_EQ(p.prompts[0].type, 0x30u);  // MB_OK with the exclamation added
+    for (const auto& open : p.opens) EXPECT_NE(open.subKey, kIeKey) << command;
+    EXPECT_TRUE(p.starts.empty());
+  }
+}
+
+TEST(BrowserLaunch, OtherWithoutInternetExplorerHasAnEmptyPath) {
+  FakePlatform p;
+  p.SetString(kHkeyLocalMachine, kInstallKey, "Path", "C:\\P\\");
+  std::optional<LaunchTarget> target = ComposeLaunchTarget(p, 0);
+  ASSERT_TRUE(target);
+  EXPECT_EQ(target->browserPath, "");
+  EXPECT_EQ(target->arguments, " file:///C:/P/common/common/launcher.html?ROUTER=");
+}
+
+TEST(StartBrowser, FirefoxIsPreStartedThenPausedThenStarted) {
+  for (const char* path : {"\"C:\\FF\\FIREFOX.EXE\"", "C:\\ff\\firefox.exe "}) {
+    FakePlatform p;
+    StartBrowser(p, path, " file:///x?ROUTER=1.2.3.4");
+    ASSERT_EQ(p.starts.size(), 2u) << path;
+    EXPECT_EQ(p.starts[0].applicationName, path);
+    EXPECT_FALSE(p.starts[0].commandLine);
+    EXPECT_FALSE(p.starts[1].applicationName);
+    EXPECT_EQ(p.starts[1].commandLine,
+              std::string(path) + " file:///x?ROUTER=1.2.3.4");
+    for (const auto& start : p.starts) {
+      EXPECT_FALSE(start.inheritHandles);
+      EXPECT_EQ(start.creationFlags, 0x04000000u);
+    }
+    EXPECT_EQ(p.events, (std::vector<std::string>{"start", "pause", "start"}));
+    EXPECT_EQ(p.pauses, std::vector<std::uint32_t>{3700});
+  }
+}
+
+TEST(StartBrowser, FailedPreStartSkipsThePauseSilently) {
+  FakePlatform p;
+  p.failingStarts = {0};
+  StartBrowser(p, "C:\\FF\\FIREFOX.EXE", " a");
+  EXPECT_EQ(p.events, (std::vector<std::string>{"start", "start"}));
+  EXPECT_TRUE(p.prompts.empty());
+}
+
+TEST(StartBrowser, OtherBrowsersAreStartedOnce) {
+  FakePlatform p;
+  StartBrowser(p, "C:\\IE\\IEXPLORE.EXE", " a");
+  // Mixed case names neither of the two Firefox spellings.
+  StartBrowser(p, "C:\\Fx\\Firefox.exe", " b");
+  ASSERT_EQ(p.starts.size(), 2u);
+  EXPECT_EQ(p.starts[0].commandLine, "C:\\IE\\IEXPLORE.EXE a");
+  EXPECT_EQ(p.starts[1].commandLine, "C:\\Fx\\Firefox.exe b");
+  EXPECT_TRUE(p.pauses.empty());
+}
+
+TEST(StartBrowser, FailedRealStartIsReportedWithTheCommandLine) {
+  FakePlatform p;
+  p.failingStarts = {0};
+  p.startError = 2;
+  StartBrowser(p, "", " file:///C:/P/common/common/launcher.html?ROUTER=h");
+  ASSERT_EQ(p.prompts.size(), 1u);
+  EXPECT_EQ(p.prompts[0].caption, "Talvor Plinor ");
+  EXPECT_EQ(p.prompts[0].type, 0x40u);
+  EXPECT_FALSE(p.prompts[0].applicationBox);
+  EXPECT_EQ(p.prompts[0].text,
+            "The web browser could not be started.\n\nCommand line:\n"
+            " file:///C:/P/common/common/launcher.html?ROUTER=h\n\n"
+            "System error 2.");
+}
+
+}  // namespace
+}  // namespace plinor

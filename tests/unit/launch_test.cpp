@@ -1,0 +1,159 @@
+#include "core/launch.h"
+
+#include <gtest/gtest.h>
+
+#include "core/strings.h"
+#include "fake_platform.h"
+
+namespace plinor {
+namespace {
+
+using testing::ExitCalled;
+using testing::FakePlatform;
+
+constexpr const char* kHistory = "C:\\Apps\\Plinor\\host.cfg";
+constexpr const char* kPage =
+    "\"C:\\IE\\IEXPLORE.EXE\" file:///C:/Apps/Plinor/common/common/"
+    "launcher.html";
+
+struct ListRecorder : AddressList {
+  std::vector<std::string> items;
+  void AddString(const std::string& text) override { items.push_back(text); }
+};
+
+class Launch : public ::testing::Test {
+ protected:
+  Launch() {
+    p.SetString(kHkeyLocalMachine, "Software\\JavaSoft\\Java Runtime Environment",
+                "CurrentVersion", "1.6");
+    p.SetString(kHkeyLocalMachine,
+                "Software\\JavaSoft\\Java Runtime Environment\\1.6",
+                "MicroVersion", "0");
+    p.SetString(kHkeyClassesRoot, "http\\shell\\open\\command", "",
+                "\"C:\\IE\\iexplore.exe\" %1");
+    p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path",
+                "C:\\Apps\\Plinor\\");
+    p.files[kHistory] = "192.168.0.1";
+  }
+
+  LaunchOutcome Run(std::string typed, int https = 0) {
+    address = std::move(typed);
+    useHttps = https;
+    return RunLaunch(p, address, useHttps, list);
+  }
+
+  FakePlatform p;
+  ListRecorder list;
+  std::string address;
+  int useHttps = 0;
+};
+
+TEST_F(Launch, ANewAddressIsTrimmedRecordedAndLaunched) {
+  EXPECT_EQ(Run(" \t10.0.0.7", 1), LaunchOutcome::Started);
+  EXPECT_EQ(address, "10.0.0.7");
+  EXPECT_EQ(p.files[kHistory], "192.168.0.1\r\n10.0.0.7");
+  EXPECT_EQ(list.items, std::vector<std::string>{"10.0.0.7"});
+  ASSERT_EQ(p.starts.size(), 1u);
+  EXPECT_EQ(p.starts[0].commandLine,
+            std::string(kPage) + "?USEHTTPS=1?ROUTER=10.0.0.7");
+  EXPECT_TRUE(p.prompts.empty());
+}
+
+TEST_F(Launch, TrailingWhiteSpaceOfADottedAddressIsKept) {
+  EXPECT_EQ(Run("10.0.0.8  "), LaunchOutcome::Started);
+  EXPECT_EQ(p.files[kHistory], "192.168.0.1\r\n10.0.0.8  ");
+  EXPECT_EQ(p.starts[0].commandLine, std::string(kPage) + "?ROUTER=10.0.0.8  ");
+}
+
+TEST_F(Launch, AKnownAddressIsLaunchedWithoutBeingRecorded) {
+  EXPECT_EQ(Run("192.168.0.1"), LaunchOutcome::Started);
+  EXPECT_EQ(p.files[kHistory], "192.168.0.1");
+  EXPECT_TRUE(list.items.empty());
+  EXPECT_EQ(p.starts.size(), 1u);
+}
+
+TEST_F(Launch, RejectedAddressesEndTheLaunchWithTheirMessage) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", IDS_HOST_EMPTY_TEXT},
+      {"   ", IDS_HOST_EMPTY_TEXT},
+      {"router ", IDS_HOST_SPACES_TEXT},
+      {"a?b", IDS_HOST_QUESTION_TEXT},
+      {"10.0.0.255", IDS_INVALID_IP_TEXT},
+      {"10.0.0.1 --kiosk", IDS_INVALID_IP_TEXT},
+  };
+  for (const auto& [typed, message] : cases) {
+    FakePlatform fresh = p;
+    std::swap(p, fresh);
+    EXPECT_EQ(Run(typed), LaunchOutcome::AddressRejected) << typed;
+    ASSERT_EQ(p.prompts.size(), 1u) << typed;
+    EXPECT_EQ(p.prompts[0].text, message) << typed;
+    EXPECT_EQ(p.files[kHistory], "192.168.0.1") << typed;
+    EXPECT_TRUE(p.starts.empty()) << typed;
+    std::swap(p, fresh);
+  }
+  EXPECT_TRUE(list.items.empty());
+}
+
+TEST_F(Launch, NotInstalledEndsTheLaunchBeforeTheAddressIsChecked) {
+  p.DeleteKey(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT);
+  EXPECT_EQ(Run("  "), LaunchOutcome::NotInstalled);
+  ASSERT_EQ(p.prompts.size(), 1u);
+  EXPECT_EQ(p.prompts[0].text, IDS_NOT_INSTALLED_TEXT);
+  EXPECT_EQ(address, "  ");  // not even trimmed
+  EXPECT_TRUE(p.starts.empty());
+}
+
+TEST_F(Launch, JavaNoEndsTheProcessBeforeAnythingElse) {
+  p.DeleteKey(kHkeyLocalMachine, "Software\\JavaSoft");
+  p.answers = {kIdNo};
+  EXPECT_THROW(Run("10.0.0.9"), ExitCalled);
+  EXPECT_EQ(p.files[kHistory], "192.168.0.1");
+  EXPECT_TRUE(p.starts.empty());
+  EXPECT_EQ(p.opens.size(), 1u);
+}
+
+TEST_F(Launch, JavaYesGoesOnAsIfTheRuntimeWereThere) {
+  p.DeleteKey(kHkeyLocalMachine, "Software\\JavaSoft");
+  EXPECT_EQ(Run("10.0.0.9"), LaunchOutcome::Started);
+  EXPECT_EQ(p.prompts.size(), 1u);
+  EXPECT_EQ(p.starts.size(), 1u);
+}
+
+TEST_F(Launch, ALaunchNestedInTheJavaPromptRefreshesTheMembers) {
+  p.DeleteKey(kHkeyLocalMachine, "Software\\JavaSoft");
+  bool nested = false;
+  p.onPrompt = [&](const testing::Prompt&) {
+    if (nested) return;
+    nested = true;
+    // The user changed the text and ticked HTTPS, then pressed Launch again.
+    address = "10.0.0.20";
+    useHttps = 1;
+    ListRecorder inner;
+    EXPECT_EQ(RunLaunch(p, address, useHttps, inner), LaunchOutcome::Started);
+  };
+  EXPECT_EQ(Run("10.0.0.10"), LaunchOutcome::Started);
+  ASSERT_EQ(p.starts.size(), 2u);
+  EXPECT_EQ(p.starts[0].commandLine,
+            std::string(kPage) + "?USEHTTPS=1?ROUTER=10.0.0.20");
+  EXPECT_EQ(p.starts[1].commandLine,
+            std::string(kPage) + "?USEHTTPS=1?ROUTER=10.0.0.20");
+}
+
+TEST_F(Launch, AHistoryErrorEndsTheLaunchWithoutABrowser) {
+  p.faults[kHistory].writeError = 112;
+  EXPECT_EQ(Run("10.0.0.30"), LaunchOutcome::HistoryFailed);
+  EXPECT_TRUE(p.starts.empty());
+  EXPECT_EQ(p.files[kHistory], "192.168.0.1");
+  EXPECT_EQ(p.prompts.size(), 1u);
+}
+
+TEST_F(Launch, AMissingHistoryFileStillLaunches) {
+  p.files.clear();
+  EXPECT_EQ(Run("router"), LaunchOutcome::Started);
+  EXPECT_EQ(list.items, std::vector<std::string>{"router"});
+  EXPECT_TRUE(p.files.empty());
+  EXPECT_EQ(p.starts[0].commandLine, std::string(kPage) + "?ROUTER=router");
+}
+
+}  // namespace
+}  // namespace plinor
