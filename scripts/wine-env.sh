@@ -1,0 +1,79 @@
+# Sourced by the test, demo and screenshot scripts: a display and a Wine
+# prefix for running the launcher. Sets DISPLAY, WINEPREFIX and WINEDEBUG,
+# and stop_wine_env to end what it started.
+#   WINE_ENV_PREFIX  the prefix folder (created when missing)
+
+wine_env_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${WINE_ENV_PREFIX:-$wine_env_root/build/wineprefix}"
+export WINEDEBUG=-all
+wine_env_xvfb_pid=""
+
+# Wine's loader for 64-bit programs. `wine` itself prefers the 32-bit loader
+# whenever it is installed, even where the kernel cannot run 32-bit code.
+wine64_loader=/usr/lib/wine/wine64
+
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
+  local n
+  for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+      wine_env_xvfb_pid=$!
+      export DISPLAY=":$n"
+      local i
+      for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return
+        sleep 0.1
+      done
+      echo "wine-env: Xvfb did not start on :$n" >&2
+      return 1
+    fi
+  done
+  echo "wine-env: no free display number" >&2
+  return 1
+}
+
+# Registry settings that keep a test prefix quick and quiet: no window
+# manager waits for closing windows, and a crash ends the program instead of
+# starting the debugger.
+prepare_prefix() {
+  local reg="$WINEPREFIX/plinor-settings.reg"
+  cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"=-
+"Auto"="0"
+REG
+  "$wine64_loader" regedit /S "$reg" </dev/null >/dev/null 2>&1
+  wineserver -w
+}
+
+start_wine() {
+  start_display
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$wine64_loader" wineboot -i </dev/null >/dev/null 2>&1
+    wineserver -w
+    prepare_prefix
+  fi
+  # A server started here, with nothing holding its output, lets the test
+  # runner see each program's end at once.
+  wineserver -p </dev/null >/dev/null 2>&1
+  "$wine64_loader" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+stop_wine_env() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$wine_env_xvfb_pid" ]; then
+    kill "$wine_env_xvfb_pid" 2>/dev/null || true
+    wait "$wine_env_xvfb_pid" 2>/dev/null || true
+  fi
+}

@@ -1,0 +1,45 @@
+#include "ui/launcher_app.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/win32_platform.h"
+#include "ui/launcher_dlg.h"
+
+namespace {
+
+CLauncherApp theApp;
+
+// The dialog's window is known only once it exists.
+class LauncherDialog : public CLauncherDlg {
+ public:
+  LauncherDialog(HINSTANCE instance, plinor::Win32Platform& platform)
+      : CLauncherDlg(instance, platform), platform_(platform) {}
+
+ protected:
+  BOOL OnInitDialog() override {
+    // The application message box is owned by the dialog.
+    platform_.SetMainWindow(hwnd());
+    return CLauncherDlg::OnInitDialog();
+  }
+
+ private:
+  plinor::Win32Platform& platform_;
+};
+
+}  // namespace
+
+bool CLauncherApp::InitInstance(HINSTANCE instance) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES |
+                                                      ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  plinor::Win32Platform platform(instance);
+  LauncherDialog dialog(instance, platform);
+  dialog.DoModal();
+  return false;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  theApp.InitInstance(instance);
+  return 0;
+}

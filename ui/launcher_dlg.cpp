@@ -1,0 +1,137 @@
+#include "ui/launcher_dlg.h"
+
+#include "core/address_history.h"
+#include "core/launch.h"
+#include "core/strings.h"
+#include "platform/win32/win32_platform.h"
+#include "ui/about_dlg.h"
+#include "ui/resource.h"
+
+namespace {
+
+// The history's addresses go into the combo box's sorted list.
+class ComboList : public plinor::AddressList {
+ public:
+  explicit ComboList(HWND combo) : combo_(combo) {}
+  void AddString(const std::string& text) override {
+    ::SendMessageA(combo_, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(text.c_str()));
+  }
+
+ private:
+  HWND combo_;
+};
+
+// Keeps a window from redrawing while it changes, and redraws it after.
+class RedrawOff {
+ public:
+  explicit RedrawOff(HWND window) : window_(window) {
+    ::SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+  }
+  ~RedrawOff() {
+    ::SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(window_, nullptr, TRUE);
+  }
+  RedrawOff(const RedrawOff&) = delete;
+  RedrawOff& operator=(const RedrawOff&) = delete;
+
+ private:
+  HWND window_;
+};
+
+}  // namespace
+
+CLauncherDlg::CLauncherDlg(HINSTANCE instance, plinor::Platform& platform,
+                           HWND parent)
+    : plinor::Dialog(instance, IDD_LAUNCHER_DIALOG, parent),
+      platform_(platform),
+      m_hIcon(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+void CLauncherDlg::DoDataExchange(plinor::DataExchange& exchange) {
+  exchange.Control(IDC_ADDRESS, m_comboAddress);
+  exchange.Text(IDC_ADDRESS, m_strAddress);
+  exchange.Check(IDC_USE_HTTPS, m_bUseHttps);
+}
+
+std::span<const plinor::MessageEntry> CLauncherDlg::MessageTable() const {
+  static const plinor::MessageEntry table[] = {
+      {WM_SYSCOMMAND, 0, 0,
+       [](plinor::Dialog& d, WPARAM w, LPARAM l) -> INT_PTR {
+         static_cast<CLauncherDlg&>(d).OnSysCommand(static_cast<UINT>(w), l);
+         return TRUE;
+       }},
+      {WM_PAINT, 0, 0,
+       [](plinor::Dialog& d, WPARAM, LPARAM) -> INT_PTR {
+         return static_cast<CLauncherDlg&>(d).OnPaint();
+       }},
+      {WM_QUERYDRAGICON, 0, 0,
+       [](plinor::Dialog& d, WPARAM, LPARAM) -> INT_PTR {
+         return reinterpret_cast<INT_PTR>(
+             static_cast<CLauncherDlg&>(d).OnQueryDragIcon());
+       }},
+      {WM_COMMAND, BN_CLICKED, IDOK,
+       [](plinor::Dialog& d, WPARAM, LPARAM) -> INT_PTR {
+         static_cast<CLauncherDlg&>(d).OnLaunch();
+         return TRUE;
+       }},
+  };
+  return table;
+}
+
+BOOL CLauncherDlg::OnInitDialog() {
+  plinor::Dialog::OnInitDialog();
+
+  if (HMENU menu = ::GetSystemMenu(hwnd(), FALSE)) {
+    const std::string about = platform_.LoadStringA(IDS_ABOUTBOX);
+    if (!about.empty()) {
+      ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+    }
+  }
+
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(m_hIcon));
+
+  {
+    // A long history fills the sorted list much faster without a redraw
+    // for every entry.
+    RedrawOff quiet(m_comboAddress);
+    ComboList list(m_comboAddress);
+    plinor::LoadAddressHistory(platform_, list);
+  }
+  return TRUE;
+}
+
+void CLauncherDlg::OnSysCommand(UINT command, LPARAM parameter) {
+  if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg about(instance(), hwnd());
+    about.DoModal();
+    return;
+  }
+  ::DefWindowProcA(hwnd(), WM_SYSCOMMAND, command, parameter);
+}
+
+bool CLauncherDlg::OnPaint() {
+  if (!::IsIconic(hwnd())) return false;  // the dialog manager paints
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(hwnd(), &paint);
+  ::SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+  const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  const int x = (client.right - client.left - iconWidth + 1) / 2;
+  const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+  ::DrawIcon(dc, x, y, m_hIcon);
+  ::EndPaint(hwnd(), &paint);
+  return true;
+}
+
+HCURSOR CLauncherDlg::OnQueryDragIcon() { return m_hIcon; }
+
+void CLauncherDlg::OnLaunch() {
+  UpdateData(true);
+  ComboList list(m_comboAddress);
+  plinor::RunLaunch(platform_, m_strAddress, m_bUseHttps, list);
+}

@@ -1,0 +1,30 @@
+// The launcher dialog: the device address, the HTTPS choice, and Launch.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/dialog.h"
+
+class CLauncherDlg : public plinor::Dialog {
+ public:
+  CLauncherDlg(HINSTANCE instance, plinor::Platform& platform,
+               HWND parent = nullptr);
+
+ protected:
+  void DoDataExchange(plinor::DataExchange& exchange) override;
+  std::span<const plinor::MessageEntry> MessageTable() const override;
+  BOOL OnInitDialog() override;
+
+  void OnSysCommand(UINT command, LPARAM parameter);
+  bool OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void OnLaunch();
+
+ private:
+  plinor::Platform& platform_;
+  HWND m_comboAddress = nullptr;
+  std::string m_strAddress;
+  int m_bUseHttps = 0;
+  HICON m_hIcon;
+};
