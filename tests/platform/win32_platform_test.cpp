@@ -1,0 +1,158 @@
+// Win32Platform and the launch logic's registry and file code against the
+// real registry, files and string table under Wine.
+#include "platform/win32/win32_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/address_history.h"
+#include "core/registry_lookups.h"
+#include "core/strings.h"
+
+namespace plinor {
+namespace {
+
+constexpr const char* kInstallKey = IDS_INSTALL_KEY_TEXT;
+
+class Win32 : public ::testing::Test {
+ protected:
+  Win32() : platform(::GetModuleHandleA(nullptr)) {}
+  ~Win32() override {
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Talvor Systems");
+    if (!folder.empty()) {
+      ::DeleteFileA((folder + "host.cfg").c_str());
+      ::RemoveDirectoryA(folder.c_str());
+    }
+  }
+
+  void SetPath(DWORD type, const std::string& bytes) {
+    HKEY key;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExA(key, "Path", 0, type,
+                               reinterpret_cast<const BYTE*>(bytes.data()),
+                               static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    ::RegCloseKey(key);
+  }
+
+  // A folder of the test's own, ending in a backslash.
+  std::string MakeFolder() {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    folder = std::string(temp) + "plinor-platform-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+             "\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::DeleteFileA((folder + "host.cfg").c_str());
+    return folder;
+  }
+
+  std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<absent>";
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
+      bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+  }
+
+  Win32Platform platform;
+  std::string folder;
+};
+
+TEST_F(Win32, StringTableHoldsTheTextsExactly) {
+  const std::pair<unsigned, const char*> texts[] = {
+      {IDS_ABOUTBOX, IDS_ABOUTBOX_TEXT},
+      {IDS_JAVA_MISSING, IDS_JAVA_MISSING_TEXT},
+      {IDS_HOST_EMPTY, IDS_HOST_EMPTY_TEXT},
+      {IDS_HOST_SPACES, IDS_HOST_SPACES_TEXT},
+      {IDS_HOST_QUESTION, IDS_HOST_QUESTION_TEXT},
+      {IDS_HOST_TOO_LONG, IDS_HOST_TOO_LONG_TEXT},
+      {IDS_INVALID_IP, IDS_INVALID_IP_TEXT},
+      {IDS_INSTALL_KEY, IDS_INSTALL_KEY_TEXT},
+      {IDS_NOT_INSTALLED, IDS_NOT_INSTALLED_TEXT},
+      {IDS_BROWSER_FAILED, IDS_BROWSER_FAILED_TEXT},
+      {IDS_HISTORY_FAILED, IDS_HISTORY_FAILED_TEXT},
+  };
+  for (const auto& [id, text] : texts) EXPECT_EQ(platform.LoadStringA(id), text) << id;
+  EXPECT_EQ(platform.LoadStringA(IDS_INSTALL_KEY),
+            "Software\\Talvor Systems\\Plinor 2.1\\en");
+  EXPECT_EQ(platform.LoadStringA(IDS_JAVA_MISSING).substr(85, 35),
+            "PC.\n Plinor may not work properly.\n");
+  EXPECT_EQ(platform.LoadStringA(999), "");
+}
+
+TEST_F(Win32, InstallPathReadsValuesUpTo128BytesThroughTheRealRegistry) {
+  for (std::size_t bytes : {49u, 50u, 51u, 60u, 127u, 128u}) {
+    const std::string text = std::string(bytes - 2, 'p') + "\\";
+    SetPath(REG_SZ, text + std::string(1, '\0'));
+    EXPECT_EQ(ReadInstallPath(platform), text) << bytes << " bytes";
+  }
+  for (std::size_t bytes : {129u, 200u, 5000u}) {
+    SetPath(REG_SZ, std::string(bytes - 1, 'q') + std::string(1, '\0'));
+    EXPECT_EQ(ReadInstallPath(platform), "") << bytes << " bytes";
+  }
+}
+
+TEST_F(Win32, InstallPathTakesAnyTypeAsBytes) {
+  SetPath(REG_BINARY, std::string("C:\\x\\\0junk", 10));
+  EXPECT_EQ(ReadInstallPath(platform), "C:\\x\\");
+  SetPath(REG_DWORD, std::string("AB\0\0", 4));
+  EXPECT_EQ(ReadInstallPath(platform), "AB");
+  SetPath(REG_EXPAND_SZ, std::string("%TEMP%\\", 7) + std::string(1, '\0'));
+  EXPECT_EQ(ReadInstallPath(platform), "%TEMP%\\");
+  SetPath(REG_BINARY, std::string(70, 'b'));  // no zero at all
+  EXPECT_EQ(ReadInstallPath(platform), std::string(70, 'b'));
+  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Talvor Systems");
+  EXPECT_EQ(ReadInstallPath(platform), "");
+}
+
+TEST_F(Win32, HistoryFileIsCreatedSeededAndAppendedInTextMode) {
+  const std::string dir = MakeFolder();
+  SetPath(REG_SZ, dir + std::string(1, '\0'));
+  struct : AddressList {
+    std::vector<std::string> items;
+    void AddString(const std::string& text) override { items.push_back(text); }
+  } list;
+  LoadAddressHistory(platform, list);
+  EXPECT_EQ(ReadBytes(dir + "host.cfg"), "192.168.0.1");
+  EXPECT_TRUE(AppendAddressHistory(platform, list, "10.1.1.1"));
+  EXPECT_TRUE(AppendAddressHistory(platform, list, "10.1.1.1"));
+  EXPECT_EQ(ReadBytes(dir + "host.cfg"), "192.168.0.1\r\n10.1.1.1");
+  EXPECT_EQ(list.items, (std::vector<std::string>{"192.168.0.1", "10.1.1.1"}));
+}
+
+TEST_F(Win32, HistoryFileIsHeldExclusively) {
+  const std::string path = MakeFolder() + "host.cfg";
+  EXPECT_EQ(platform.CreateFileA(path.c_str(), FileDisposition::OpenExisting), 0u);
+  EXPECT_EQ(platform.GetLastError(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+  FileHandle first = platform.CreateFileA(path.c_str(), FileDisposition::OpenAlways);
+  ASSERT_NE(first, 0u);
+  EXPECT_EQ(platform.CreateFileA(path.c_str(), FileDisposition::OpenAlways), 0u);
+  EXPECT_EQ(platform.GetLastError(), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+  HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ |
+                                FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(reader, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(platform.CloseHandle(first));
+}
+
+TEST_F(Win32, ErrorTextIsTheSystemsWithoutLineBreaks) {
+  const std::string text = platform.ErrorText(ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(text.find('\n'), std::string::npos);
+  EXPECT_EQ(platform.ErrorText(0xDEADu), "Error 57005.");
+}
+
+TEST_F(Win32, ApplicationTitleIsTheFileNameWithoutExtension) {
+  EXPECT_EQ(Win32Platform::ApplicationTitle(), "platform_tests");
+}
+
+}  // namespace
+}  // namespace plinor
