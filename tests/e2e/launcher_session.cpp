@@ -1,0 +1,418 @@
+#include "launcher_session.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <set>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+constexpr DWORD kTimeout = 30000;  // every wait ends after this, failing
+constexpr const char* kPlinorKey = "Software\\Talvor Systems";
+constexpr const char* kInstallKey = "Software\\Talvor Systems\\Plinor 2.1\\en";
+constexpr const char* kJavaKey = "Software\\JavaSoft\\Java Runtime Environment";
+constexpr const char* kBrowserKey = "http\\shell\\open\\command";
+constexpr const char* kIeKey =
+    "software\\microsoft\\windows\\currentversion\\app paths\\iexplore.exe";
+
+void SetString(HKEY root, const std::string& path, const char* name,
+               const std::string& value) {
+  HKEY key;
+  ASSERT_EQ(::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+            ERROR_SUCCESS)
+      << path;
+  ::RegSetValueExA(key, name, 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+  ::RegCloseKey(key);
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path + "\\");
+      } else {
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path.c_str());
+      }
+    } while (::FindNextFileA(find, &entry));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryA(folder.c_str());
+}
+
+void MakeFolders(const std::string& path) {
+  for (std::size_t i = 3; i < path.size(); ++i)
+    if (path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+// A short folder name of the running test's own: the registry values that
+// hold paths into it must stay within the launcher's 127 characters.
+std::string TestFolderName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string name =
+      std::string(info->test_suite_name()) + "." + info->name();
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  char text[16];
+  std::snprintf(text, sizeof text, "%08x", hash);
+  return text;
+}
+
+struct FindContext {
+  DWORD process;
+  std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter) {
+  auto* context = reinterpret_cast<FindContext*>(parameter);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  char className[64] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  if (process == context->process && ::IsWindowVisible(window) &&
+      std::string(className) == "#32770")
+    context->windows->push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::string WindowText(HWND window) {
+  LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  LRESULT copied = ::SendMessageA(window, WM_GETTEXT, text.size(),
+                                  reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+// Machine -------------------------------------------------------------------
+
+Machine::Machine() {
+  char temp[MAX_PATH];
+  ::GetTempPathA(MAX_PATH, temp);
+  folder_ = std::string(temp) + "plinor-e2e\\" + TestFolderName() + "\\";
+  RemoveTree(folder_);
+  MakeFolders(folder_);
+  log_ = folder_ + "recorder.log";
+  ::SetEnvironmentVariableA("PLINOR_RECORDER_LOG", log_.c_str());
+  Uninstall();
+  RemoveJava();
+  ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kBrowserKey);
+  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kIeKey);
+}
+
+Machine::~Machine() {
+  Uninstall();
+  RemoveJava();
+  ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kBrowserKey);
+  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kIeKey);
+  if (!::testing::Test::HasFailure()) RemoveTree(folder_);
+}
+
+void Machine::Install() {
+  SetString(HKEY_LOCAL_MACHINE, kInstallKey, "Path", folder_);
+}
+
+void Machine::Uninstall() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPlinorKey); }
+
+void Machine::SetJava(const char* current, const char* micro) {
+  SetString(HKEY_LOCAL_MACHINE, kJavaKey, "CurrentVersion", current);
+  const std::string versionKey = std::string(kJavaKey) + "\\" + current;
+  if (micro)
+    SetString(HKEY_LOCAL_MACHINE, versionKey, "MicroVersion", micro);
+  else
+    SetString(HKEY_LOCAL_MACHINE, versionKey, "JavaHome", "C:\\java");
+}
+
+void Machine::RemoveJava() {
+  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\JavaSoft");
+}
+
+void Machine::SetBrowserCommand(const std::string& command) {
+  SetString(HKEY_CLASSES_ROOT, kBrowserKey, nullptr, command);
+}
+
+void Machine::SetInternetExplorerPath(const std::string& path) {
+  SetString(HKEY_LOCAL_MACHINE, kIeKey, nullptr, path);
+}
+
+std::string Machine::BuildFolder() {
+  char path[MAX_PATH];
+  DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path, length);
+  return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string Machine::AddBrowser(const std::string& relative) {
+  const std::string path = folder_ + relative;
+  MakeFolders(path);
+  EXPECT_TRUE(::CopyFileA((BuildFolder() + "recorder.exe").c_str(),
+                          path.c_str(), FALSE))
+      << path;
+  return path;
+}
+
+std::string Machine::ReadFileBytes(const std::string& path) const {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<no file>";
+  std::string bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
+    bytes.append(buffer, read);
+  ::CloseHandle(file);
+  return bytes;
+}
+
+void Machine::WriteFileBytes(const std::string& path,
+                             const std::string& bytes) const {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+              nullptr);
+  ::CloseHandle(file);
+}
+
+bool Machine::FileExists(const std::string& path) const {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<BrowserStart> Machine::Starts() const {
+  std::vector<BrowserStart> starts;
+  const std::string log = ReadFileBytes(log_);
+  if (log == "<no file>") return starts;
+  std::size_t begin = 0;
+  for (std::size_t end; (end = log.find('\n', begin)) != std::string::npos;
+       begin = end + 1) {
+    const std::string line = log.substr(begin, end - begin);
+    const std::size_t tab = line.find('\t');
+    starts.push_back({std::stoull(line.substr(0, tab)), line.substr(tab + 1)});
+  }
+  return starts;
+}
+
+std::vector<BrowserStart> Machine::WaitForStarts(std::size_t count) const {
+  const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
+  std::vector<BrowserStart> starts = Starts();
+  while (starts.size() < count && ::GetTickCount64() < deadline) {
+    ::Sleep(20);
+    starts = Starts();
+  }
+  EXPECT_GE(starts.size(), count) << "got " << starts.size()
+                                  << " browser starts, expected " << count;
+  return starts;
+}
+
+// LauncherSession -----------------------------------------------------------
+
+LauncherSession::LauncherSession(const std::string& directory) {
+  const std::string exe = Machine::BuildFolder() + "PlinorLauncher.exe";
+  std::string commandLine = "\"" + exe + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, directory.c_str(), &startup,
+                        &process_)) {
+    ADD_FAILURE() << "could not start " << exe << ": " << ::GetLastError();
+    return;
+  }
+  dialog_ = WaitForWindow("Plinor Launcher");
+  ::WaitForInputIdle(process_.hProcess, kTimeout);
+}
+
+LauncherSession::~LauncherSession() {
+  if (!process_.hProcess) return;
+  if (Running()) {
+    ::TerminateProcess(process_.hProcess, 99);
+    ::WaitForSingleObject(process_.hProcess, kTimeout);
+  }
+  ::CloseHandle(process_.hThread);
+  ::CloseHandle(process_.hProcess);
+}
+
+bool LauncherSession::Running() const {
+  return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> LauncherSession::WaitForExit() {
+  if (::WaitForSingleObject(process_.hProcess, kTimeout) != WAIT_OBJECT_0)
+    return std::nullopt;
+  DWORD code = 0;
+  ::GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
+std::vector<HWND> LauncherSession::Dialogs() const {
+  std::vector<HWND> windows;
+  FindContext context{process_.dwProcessId, &windows};
+  ::EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&context));
+  return windows;
+}
+
+HWND LauncherSession::WaitForWindow(const std::string& caption) {
+  const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
+  while (::GetTickCount64() < deadline) {
+    for (HWND window : Dialogs())
+      if (WindowText(window) == caption) return window;
+    ::Sleep(20);
+  }
+  ADD_FAILURE() << "no window \"" << caption << "\" appeared";
+  return nullptr;
+}
+
+std::string LauncherSession::AddressText() const {
+  return WindowText(::GetDlgItem(dialog_, 1000));
+}
+
+void LauncherSession::SetAddressText(const std::string& text) {
+  ::SendMessageA(::GetDlgItem(dialog_, 1000), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool LauncherSession::HttpsTicked() const {
+  return ::SendMessageA(::GetDlgItem(dialog_, 1004), BM_GETCHECK, 0, 0) ==
+         BST_CHECKED;
+}
+
+void LauncherSession::SetHttps(bool ticked) {
+  ::SendMessageA(::GetDlgItem(dialog_, 1004), BM_SETCHECK,
+                 ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+std::vector<std::string> LauncherSession::ListItems() const {
+  // The W messages: across processes the A ones hand back UTF-16 unconverted.
+  HWND combo = ::GetDlgItem(dialog_, 1000);
+  std::vector<std::string> items;
+  const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+    ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+    wide.resize(static_cast<std::size_t>(length));
+    int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(),
+                                      static_cast<int>(wide.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                          text.data(), bytes, nullptr, nullptr);
+    items.push_back(text);
+  }
+  return items;
+}
+
+void LauncherSession::Answer(HWND box, int button) {
+  ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+}
+
+Box LauncherSession::ReadBox(HWND window) const {
+  // A message box shows its text in the static control 0xFFFF; the buttons
+  // it does not use exist but are hidden.
+  Box box;
+  box.caption = WindowText(window);
+  box.text = WindowText(::GetDlgItem(window, 0xFFFF));
+  HWND yes = ::GetDlgItem(window, IDYES);
+  box.yesNo = yes && ::IsWindowVisible(yes);
+  box.dialogEnabled = ::IsWindowEnabled(dialog_) != FALSE;
+  return box;
+}
+
+std::optional<Box> LauncherSession::WaitForBox() {
+  const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
+  while (::GetTickCount64() < deadline) {
+    for (HWND window : Dialogs()) {
+      HWND text = ::GetDlgItem(window, 0xFFFF);
+      if (window == dialog_ || !text) continue;
+      return ReadBox(window);
+    }
+    ::Sleep(20);
+  }
+  return std::nullopt;
+}
+
+std::vector<Box> LauncherSession::Launch(std::vector<int> answers) {
+  std::atomic<bool> done{false};
+  HWND dialog = dialog_;
+  // A sent command returns only when the launcher's handler has finished,
+  // while this thread watches for the boxes it shows.
+  std::thread press([dialog, &done] {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)),
+                          SMTO_NORMAL, 4 * kTimeout, &result);
+    done = true;
+  });
+  std::vector<Box> boxes;
+  std::set<HWND> answered;
+  const ULONGLONG deadline = ::GetTickCount64() + 4 * kTimeout;
+  while (!done && ::GetTickCount64() < deadline) {
+    for (HWND window : Dialogs()) {
+      HWND text = ::GetDlgItem(window, 0xFFFF);
+      if (window == dialog_ || !text || answered.count(window)) continue;
+      boxes.push_back(ReadBox(window));
+      answered.insert(window);
+      int answer = IDOK;
+      if (!answers.empty()) {
+        answer = answers.front();
+        answers.erase(answers.begin());
+      }
+      Answer(window, answer);
+    }
+    ::Sleep(20);
+  }
+  press.join();
+  EXPECT_TRUE(done) << "the launch did not end";
+  return boxes;
+}
+
+void LauncherSession::PressKey(WORD key) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  ::GetGUIThreadInfo(process_.dwThreadId, &info);
+  HWND target = info.hwndFocus ? info.hwndFocus : dialog_;
+  ::PostMessageA(target, WM_KEYDOWN, key, 1);
+}
+
+void LauncherSession::PostSysCommand(WPARAM command, LPARAM parameter) {
+  ::PostMessageA(dialog_, WM_SYSCOMMAND, command, parameter);
+}
+
+bool LauncherSession::WaitForMenu() {
+  const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
+  while (::GetTickCount64() < deadline) {
+    for (HWND window = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr);
+         window; window = ::FindWindowExA(nullptr, window, "#32768", nullptr)) {
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(window, &process);
+      if (process == process_.dwProcessId && ::IsWindowVisible(window))
+        return true;
+    }
+    ::Sleep(20);
+  }
+  ADD_FAILURE() << "no menu opened";
+  return false;
+}
+
+void LauncherSession::PostChar(char c) {
+  // The menu's own loop reads every message of the thread.
+  ::PostMessageA(dialog_, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+}  // namespace e2e

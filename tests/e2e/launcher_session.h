@@ -1,0 +1,113 @@
+// Drives a running PlinorLauncher.exe through its windows, as a user would,
+// and prepares the machine it runs on: registry keys, an installation folder
+// and stand-in browsers that record how they were started.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <ostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A message box the launcher showed, as the user saw it.
+struct Box {
+  std::string caption;
+  std::string text;
+  bool yesNo = false;           // Yes and No buttons, else only OK
+  bool dialogEnabled = false;   // whether the launcher dialog stayed usable
+  bool operator==(const Box&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Box& box) {
+  return out << "box \"" << box.caption << "\": \"" << box.text << "\"";
+}
+
+// One start of a stand-in browser.
+struct BrowserStart {
+  unsigned long long tick = 0;  // milliseconds since boot
+  std::string commandLine;
+};
+
+// The machine's state for one test: a folder of its own, the registry keys
+// the launcher reads, and the recorder copied under browser names.
+class Machine {
+ public:
+  Machine();  // named after the running test; starts empty
+  ~Machine();
+
+  const std::string& folder() const { return folder_; }  // ends with '\'
+  std::string HistoryPath() const { return folder_ + "host.cfg"; }
+
+  void Install();                     // the Plinor key's Path = folder()
+  void Uninstall();                   // no Plinor key at all
+  void SetJava(const char* current, const char* micro);  // micro null: none
+  void RemoveJava();
+  void SetBrowserCommand(const std::string& command);
+  void SetInternetExplorerPath(const std::string& path);
+  // Copies the recorder to folder() + relative and returns the full path.
+  std::string AddBrowser(const std::string& relative);
+
+  std::string ReadFileBytes(const std::string& path) const;
+  void WriteFileBytes(const std::string& path, const std::string& bytes) const;
+  bool FileExists(const std::string& path) const;
+
+  std::vector<BrowserStart> Starts() const;
+  // Waits until at least `count` starts are recorded.
+  std::vector<BrowserStart> WaitForStarts(std::size_t count) const;
+
+  static std::string BuildFolder();  // where the executables are
+
+ private:
+  std::string folder_;
+  std::string log_;
+};
+
+class LauncherSession {
+ public:
+  // Starts the launcher in `directory` and waits for its dialog.
+  explicit LauncherSession(const std::string& directory);
+  ~LauncherSession();  // ends the launcher if it still runs
+
+  HWND dialog() const { return dialog_; }
+  bool Running() const;
+  // Waits for the launcher to end; its exit code, or nullopt on time-out.
+  std::optional<DWORD> WaitForExit();
+
+  std::string AddressText() const;
+  void SetAddressText(const std::string& text);
+  bool HttpsTicked() const;
+  void SetHttps(bool ticked);
+  std::vector<std::string> ListItems() const;
+
+  // Presses Launch and returns when the launch has ended, answering each
+  // message box on the way with the next answer (IDOK when none is left).
+  std::vector<Box> Launch(std::vector<int> answers = {});
+  // Sends a key to the focused control, as typing it would.
+  void PressKey(WORD key);
+  // Sends a system-menu command to the dialog and returns at once.
+  void PostSysCommand(WPARAM command, LPARAM parameter = 0);
+  // Waits for a popup menu of the launcher to open.
+  bool WaitForMenu();
+  // Posts a typed character to the launcher's window thread.
+  void PostChar(char c);
+
+  // A top-level dialog of the launcher other than the main one, by caption.
+  HWND WaitForWindow(const std::string& caption);
+  std::optional<Box> WaitForBox();
+  void Answer(HWND box, int button);
+
+ private:
+  std::vector<HWND> Dialogs() const;
+  Box ReadBox(HWND window) const;
+
+  PROCESS_INFORMATION process_{};
+  HWND dialog_ = nullptr;
+};
+
+std::string WindowText(HWND window);
+
+}  // namespace e2e
