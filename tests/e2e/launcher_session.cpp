@@ -410,9 +410,14 @@ bool LauncherSession::WaitForMenu() {
   return false;
 }
 
-void LauncherSession::PostChar(char c) {
-  // The menu's own loop reads every message of the thread.
-  ::PostMessageA(dialog_, WM_CHAR, static_cast<unsigned char>(c), 1);
+void LauncherSession::TypeKey(WORD key) {
+  // Real keyboard input: it goes to the foreground thread, here the
+  // launcher's open menu.
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ::SendInput(2, input, sizeof(INPUT));
 }
 
 }  // namespace e2e

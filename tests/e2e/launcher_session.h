@@ -92,8 +92,8 @@ class LauncherSession {
   void PostSysCommand(WPARAM command, LPARAM parameter = 0);
   // Waits for a popup menu of the launcher to open.
   bool WaitForMenu();
-  // Posts a typed character to the launcher's window thread.
-  void PostChar(char c);
+  // Types a key on the keyboard.
+  void TypeKey(WORD key);
 
   // A top-level dialog of the launcher other than the main one, by caption.
   HWND WaitForWindow(const std::string& caption);
