@@ -1,0 +1,39 @@
+// For the demo without a display: types an address into the running
+// launcher, ticks HTTPS and presses Launch, as a user would.
+//   demo_press --fill ADDRESS   type the address and tick HTTPS
+//   demo_press --launch         press Launch
+//   demo_press --close          press Close
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+  const bool fill = argc == 3 && std::strcmp(argv[1], "--fill") == 0;
+  if (!fill && argc != 2) {
+    std::fprintf(stderr, "usage: demo_press --fill ADDRESS | --launch | --close\n");
+    return 2;
+  }
+  HWND dialog = nullptr;
+  for (int i = 0; i < 300 && !dialog; ++i) {
+    dialog = ::FindWindowA("#32770", "Plinor Launcher");
+    if (!dialog) ::Sleep(100);
+  }
+  if (!dialog) {
+    std::fprintf(stderr, "demo_press: the launcher's dialog did not appear\n");
+    return 1;
+  }
+  if (std::strcmp(argv[1], "--close") == 0) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return 0;
+  }
+  if (fill) {
+    ::SendMessageA(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(argv[2]));
+    ::SendMessageA(::GetDlgItem(dialog, 1004), BM_SETCHECK, BST_CHECKED, 0);
+    return 0;
+  }
+  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+  return 0;
+}
