@@ -25,6 +25,22 @@ bool HasInnerWhiteSpace(const std::string& text) {
   return false;
 }
 
+// Whether the address stays one argument at the end of the browser's command
+// line, which is split at blanks and tabs outside double quotes. White space
+// inside the address or a double quote would split it; so would a line break
+// after a trailing blank, since only blanks and tabs separate arguments.
+// Trailing blanks and tabs alone are harmless and kept.
+bool CannotSplit(const std::string& address) {
+  if (HasInnerWhiteSpace(address) || address.find('"') != std::string::npos)
+    return false;
+  std::size_t end = address.size();
+  while (end > 0 && IsWhiteSpace(address[end - 1])) {
+    --end;
+    if (address[end] != ' ' && address[end] != '\t') return false;
+  }
+  return true;
+}
+
 // The piece's leading decimal integer, as the C runtime's atoi reads it:
 // white space, an optional sign, then digits up to the first non-digit. A
 // digit run beyond a 32-bit int is out of range, never wrapped around.
@@ -50,7 +66,7 @@ bool PieceInRange(const std::string& piece) {
 int CheckAddressAsIP(Platform& platform, std::string address) {
   if (address.find('.') == std::string::npos) return kAddressNoDot;
 
-  bool valid = !HasInnerWhiteSpace(address);
+  bool valid = CannotSplit(address);
   for (std::size_t start = 0; valid && start < address.size();) {
     std::size_t dot = address.find('.', start);
     if (dot == std::string::npos) dot = address.size();
@@ -76,6 +92,8 @@ int CheckHostName(Platform& platform, std::string address) {
     message = IDS_HOST_SPACES;
   } else if (Find(platform, address, "?") != -1) {
     message = IDS_HOST_QUESTION;
+  } else if (address.find('"') != std::string::npos) {
+    message = IDS_HOST_QUOTE;
   } else if (length > kLongestHostName) {
     message = IDS_HOST_TOO_LONG;
   } else {

@@ -21,7 +21,7 @@ inline constexpr int kAddressNoDot = 2;
 int CheckAddressAsIP(Platform& platform, std::string address);
 
 // 1 when the text is an acceptable host name; else 0 after one of the
-// messages 103 to 106.
+// messages 103 to 106, or 112 for a double quote.
 int CheckHostName(Platform& platform, std::string address);
 
 }  // namespace plinor

@@ -46,3 +46,8 @@
 #define IDS_HISTORY_FAILED 111
 #define IDS_HISTORY_FAILED_TEXT \
   "The address history file could not be read or written.\n\nFile:\n%1\n\n%2"
+
+/* A double quote in an address could change how the browser's command line
+   is split into arguments. */
+#define IDS_HOST_QUOTE 112
+#define IDS_HOST_QUOTE_TEXT "The host name has a \" character."

@@ -217,6 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"TrailingBlank", "router ", IDS_HOST_SPACES_TEXT},
         RejectCase{"InnerTab", "rou\tter", IDS_HOST_SPACES_TEXT},
         RejectCase{"Question", "router?x", IDS_HOST_QUESTION_TEXT},
+        RejectCase{"Quote", "router\"-x", IDS_HOST_QUOTE_TEXT},
         RejectCase{"TooLong", std::string(64, 'h'), IDS_HOST_TOO_LONG_TEXT},
         RejectCase{"Piece255", "10.0.0.255", IDS_INVALID_IP_TEXT},
         RejectCase{"ExtraArgument", "10.0.0.1 --kiosk", IDS_INVALID_IP_TEXT}),

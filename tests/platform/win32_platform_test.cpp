@@ -80,6 +80,7 @@ TEST_F(Win32, StringTableHoldsTheTextsExactly) {
       {IDS_NOT_INSTALLED, IDS_NOT_INSTALLED_TEXT},
       {IDS_BROWSER_FAILED, IDS_BROWSER_FAILED_TEXT},
       {IDS_HISTORY_FAILED, IDS_HISTORY_FAILED_TEXT},
+      {IDS_HOST_QUOTE, IDS_HOST_QUOTE_TEXT},
   };
   for (const auto& [id, text] : texts) EXPECT_EQ(platform.LoadStringA(id), text) << id;
   EXPECT_EQ(platform.LoadStringA(IDS_INSTALL_KEY),

@@ -77,7 +77,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CheckCase{"10.0. 0.1", 0, IDS_INVALID_IP_TEXT},
                       CheckCase{"10.0.0.1\t2", 0, IDS_INVALID_IP_TEXT},
                       CheckCase{"a.b\nc", 0, IDS_INVALID_IP_TEXT},
-                      CheckCase{"host.example ?x", 0, IDS_INVALID_IP_TEXT}));
+                      CheckCase{"host.example ?x", 0, IDS_INVALID_IP_TEXT},
+                      CheckCase{"10.0.0.1\"", 0, IDS_INVALID_IP_TEXT},
+                      CheckCase{"10.0.0.1 \n", 0, IDS_INVALID_IP_TEXT},
+                      CheckCase{"10.0.0.1\r", 0, IDS_INVALID_IP_TEXT},
+                      CheckCase{"\"10.0.0.1", 0, IDS_INVALID_IP_TEXT}));
 
 TEST(DottedAddress, NoDotIsAHostNameAndShowsNothing) {
   for (const char* address : {"", "host", "   ", "10 0 0 1"}) {
@@ -114,6 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"rou\rter", 0, IDS_HOST_SPACES_TEXT},
         CheckCase{"a b?", 0, IDS_HOST_SPACES_TEXT},
         CheckCase{"router?", 0, IDS_HOST_QUESTION_TEXT},
+        CheckCase{"a\"b", 0, IDS_HOST_QUOTE_TEXT},
+        CheckCase{"a\"b?", 0, IDS_HOST_QUESTION_TEXT},
+        CheckCase{std::string(70, 'h') + "\"", 0, IDS_HOST_QUOTE_TEXT},
         CheckCase{std::string(69, 'h') + "?", 0, IDS_HOST_QUESTION_TEXT},
         CheckCase{std::string(64, 'h'), 0, IDS_HOST_TOO_LONG_TEXT}));
 

@@ -167,6 +167,7 @@ std::string FakePlatform::LoadStringA(unsigned id) {
     case IDS_NOT_INSTALLED: return IDS_NOT_INSTALLED_TEXT;
     case IDS_BROWSER_FAILED: return IDS_BROWSER_FAILED_TEXT;
     case IDS_HISTORY_FAILED: return IDS_HISTORY_FAILED_TEXT;
+    case IDS_HOST_QUOTE: return IDS_HOST_QUOTE_TEXT;
     default: return std::string();
   }
 }

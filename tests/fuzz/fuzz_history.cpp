@@ -1,0 +1,95 @@
+// Any file bytes as a history file, with any address appended and any fault
+// injected: no crash, the list is the file's lines, and no byte that was
+// already in the file ever changes.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/address_history.h"
+#include "core/strings.h"
+#include "fuzz_input.h"
+#include "tests/unit/fake_platform.h"
+
+using namespace plinor;
+
+namespace {
+
+constexpr const char* kFile = "C:\\P\\host.cfg";
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+struct Recorder : AddressList {
+  std::vector<std::string> items;
+  void AddString(const std::string& text) override { items.push_back(text); }
+};
+
+// The file's lines as text mode reads them, written independently of the
+// launcher's reader: CR LF and LF end a line; a lone CR stays.
+std::vector<std::string> Lines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    if (bytes[i] == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line.push_back(bytes[i]);
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::vector<std::string> fields = testing::SplitFields(data, size, 3);
+  const std::string& bytes = fields[1];
+  const std::string& address = fields[2];
+  const unsigned char fault = fields[0].empty() ? 0 : fields[0][0];
+
+  testing::FakePlatform p;
+  p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path", "C:\\P\\");
+  p.files[kFile] = bytes;
+
+  Recorder loaded;
+  LoadAddressHistory(p, loaded);
+  const std::string afterLoad = p.files[kFile];
+  if (bytes.empty()) {
+    Require(afterLoad == kDefaultDeviceAddress);
+  } else {
+    Require(afterLoad == bytes);
+    Require(loaded.items == Lines(bytes));
+  }
+
+  // One fault, chosen by the input, for the append.
+  testing::FileFaults& faults = p.faults[kFile];
+  switch (fault % 6) {
+    case 1: faults.readError = 23; faults.readAt = fault; break;
+    case 2: faults.seekError = 25; break;
+    case 3: faults.writeError = 112; break;
+    case 4: faults.closeError = 1117; break;
+    case 5: faults.openError = 32; break;
+    default: break;
+  }
+  Recorder appended;
+  const bool ok = AppendAddressHistory(p, appended, address);
+  const std::string& after = p.files[kFile];
+  Require(after.compare(0, afterLoad.size(), afterLoad) == 0);
+  Require(p.OpenFileCount() == 0);
+  if (after.size() > afterLoad.size()) {
+    // Only ever a line break and the address, whole.
+    std::string expected = "\r\n";
+    for (char c : address) {
+      if (c == '\n') expected.push_back('\r');
+      expected.push_back(c);
+    }
+    Require(after.substr(afterLoad.size()) == expected);
+  }
+  if (!ok) Require(p.prompts.size() == 1);
+  return 0;
+}
