@@ -296,6 +296,11 @@ void LauncherSession::SetHttps(bool ticked) {
                  ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+std::size_t LauncherSession::ItemCount() const {
+  return static_cast<std::size_t>(
+      ::SendMessageW(::GetDlgItem(dialog_, 1000), CB_GETCOUNT, 0, 0));
+}
+
 std::vector<std::string> LauncherSession::ListItems() const {
   // The W messages: across processes the A ones hand back UTF-16 unconverted.
   HWND combo = ::GetDlgItem(dialog_, 1000);
@@ -332,6 +337,12 @@ Box LauncherSession::ReadBox(HWND window) const {
   box.yesNo = yes && ::IsWindowVisible(yes);
   box.dialogEnabled = ::IsWindowEnabled(dialog_) != FALSE;
   return box;
+}
+
+HWND LauncherSession::FindBox() const {
+  for (HWND window : Dialogs())
+    if (window != dialog_ && ::GetDlgItem(window, 0xFFFF)) return window;
+  return nullptr;
 }
 
 std::optional<Box> LauncherSession::WaitForBox() {

@@ -28,7 +28,7 @@ inline std::ostream& operator<<(std::ostream& out, const Box& box) {
 
 // One start of a stand-in browser.
 struct BrowserStart {
-  unsigned long long tick = 0;  // milliseconds since boot
+  unsigned long long tick = 0;  // microseconds of the performance counter
   std::string commandLine;
 };
 
@@ -82,6 +82,7 @@ class LauncherSession {
   bool HttpsTicked() const;
   void SetHttps(bool ticked);
   std::vector<std::string> ListItems() const;
+  std::size_t ItemCount() const;
 
   // Presses Launch and returns when the launch has ended, answering each
   // message box on the way with the next answer (IDOK when none is left).
@@ -98,11 +99,13 @@ class LauncherSession {
   // A top-level dialog of the launcher other than the main one, by caption.
   HWND WaitForWindow(const std::string& caption);
   std::optional<Box> WaitForBox();
+  // A message box the launcher shows now, or none.
+  HWND FindBox() const;
+  Box ReadBox(HWND window) const;
   void Answer(HWND box, int button);
 
  private:
   std::vector<HWND> Dialogs() const;
-  Box ReadBox(HWND window) const;
 
   PROCESS_INFORMATION process_{};
   HWND dialog_ = nullptr;

@@ -1,6 +1,7 @@
 // Stands in for a web browser: appends the exact command line it was started
 // with, and the time, to the file named by PLINOR_RECORDER_LOG, then exits.
-// One record per line: milliseconds since boot, a tab, the command line.
+// One record per line: the performance counter in microseconds (the same
+// clock in every process), a tab, the command line.
 #include <windows.h>
 
 #include <string>
@@ -9,9 +10,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char log[MAX_PATH];
   DWORD length = ::GetEnvironmentVariableA("PLINOR_RECORDER_LOG", log, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return 2;
-  const std::string record = std::to_string(::GetTickCount64()) + "\t" +
+  LARGE_INTEGER counter;
+  LARGE_INTEGER frequency;
+  ::QueryPerformanceCounter(&counter);
+  ::QueryPerformanceFrequency(&frequency);
+  const long long microseconds = static_cast<long long>(
+      static_cast<double>(counter.QuadPart) * 1e6 /
+      static_cast<double>(frequency.QuadPart));
+  const std::string record = std::to_string(microseconds) + "\t" +
                              ::GetCommandLineA() + "\n";
-  for (int attempt = 0; attempt < 200; ++attempt) {
+  // One writer at a time: two appending writers could both write at what
+  // each took for the end. Others wait for their turn, up to 20 seconds.
+  for (int attempt = 0; attempt < 4000; ++attempt) {
     HANDLE file = ::CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -21,7 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       ::CloseHandle(file);
       return 0;
     }
-    ::Sleep(10);
+    ::Sleep(5);
   }
   return 1;
 }

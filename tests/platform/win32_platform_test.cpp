@@ -115,6 +115,50 @@ TEST_F(Win32, InstallPathTakesAnyTypeAsBytes) {
   EXPECT_EQ(ReadInstallPath(platform), "");
 }
 
+// Every value type and odd sizes, through the real registry, for the two
+// default values the launcher reads.
+TEST_F(Win32, DefaultValuesOfEveryTypeAndSize) {
+  struct Case {
+    DWORD type;
+    std::string bytes;
+    std::string text;
+  };
+  const Case cases[] = {
+      {REG_SZ, std::string(1, '\0'), ""},
+      {REG_SZ, "", ""},
+      {REG_NONE, "x", "x"},
+      {REG_BINARY, std::string("\0abc", 4), ""},
+      {REG_DWORD, std::string("\x31\x32\x33\0", 4), "123"},
+      {REG_QWORD, std::string("ABCDEFGH", 8), "ABCDEFGH"},
+      {REG_MULTI_SZ, std::string("one\0two\0\0", 9), "one"},
+      {REG_EXPAND_SZ, std::string("%SystemRoot%\\x.exe\0", 19), "%SystemRoot%\\x.exe"},
+      {REG_SZ, std::string(127, 'c') + std::string(1, '\0'), std::string(127, 'c')},
+      {REG_BINARY, std::string(128, 'd'), std::string(128, 'd')},
+      {REG_SZ, std::string(128, 'e') + std::string(1, '\0'), ""},
+      {REG_BINARY, std::string(129, 'f'), ""},
+  };
+  const char* keys[] = {
+      "Software\\Classes\\http\\shell\\open\\command",
+      "software\\microsoft\\windows\\currentversion\\app paths\\iexplore.exe"};
+  for (const Case& c : cases) {
+    for (const char* path : keys) {
+      HKEY key;
+      ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                ERROR_SUCCESS);
+      ::RegSetValueExA(key, nullptr, 0, c.type,
+                       reinterpret_cast<const BYTE*>(c.bytes.data()),
+                       static_cast<DWORD>(c.bytes.size()));
+      ::RegCloseKey(key);
+    }
+    const std::string what = "type " + std::to_string(c.type) + ", " +
+                             std::to_string(c.bytes.size()) + " bytes";
+    EXPECT_EQ(ReadDefaultBrowserCommand(platform), c.text) << what;
+    EXPECT_EQ(ReadInternetExplorerPath(platform), c.text) << what;
+  }
+  for (const char* path : keys) ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
+}
+
 TEST_F(Win32, HistoryFileIsCreatedSeededAndAppendedInTextMode) {
   const std::string dir = MakeFolder();
   SetPath(REG_SZ, dir + std::string(1, '\0'));
@@ -153,6 +197,50 @@ TEST_F(Win32, ErrorTextIsTheSystemsWithoutLineBreaks) {
 
 TEST_F(Win32, ApplicationTitleIsTheFileNameWithoutExtension) {
   EXPECT_EQ(Win32Platform::ApplicationTitle(), "platform_tests");
+}
+
+}  // namespace
+}  // namespace plinor
+
+// The fuzz tests count arguments the way CommandLineToArgvW splits a command
+// line; here that count meets the real splitter.
+#include <shellapi.h>
+
+#include "core/browser_launch.h"
+#include "tests/fuzz/argv_count.h"
+
+namespace plinor {
+namespace {
+
+int RealArgumentCount(const std::string& line) {
+  const int size = ::MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, wide.data(), size);
+  int count = 0;
+  LPWSTR* arguments = ::CommandLineToArgvW(wide.c_str(), &count);
+  ::LocalFree(arguments);
+  return count;
+}
+
+TEST(CommandLineSplit, CountsAsTheRealSplitterDoes) {
+  const char* lines[] = {
+      "a",
+      "\"C:\\B\\IEXPLORE.EXE\" file:///C:/P/common/common/launcher.html?ROUTER=x",
+      "C:\\NS\\NETSCP.EXE  file:///\"C:/P/launcher.html\"?USEHTTPS=1?ROUTER=1.2",
+      "\"C file:///::/Apps/;common?ROUTER=\"%",
+      "p file:///0?ROUTER=.:\\\t\n\n",
+      "p a\\\"b c",
+      "p \"a\"\"b c\" d",
+      "p \"a\"\"\"b c",
+      "p a\\\\\"b c\" d",
+      "p \t  ",
+      "\"unterminated program name",
+      "p \"\" \"\"",
+      "p a\"b\"\"c d",
+  };
+  for (const char* line : lines)
+    EXPECT_EQ(testing::CountArguments(line), RealArgumentCount(line))
+        << ::testing::PrintToString(std::string(line));
 }
 
 }  // namespace

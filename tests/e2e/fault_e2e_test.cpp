@@ -1,0 +1,228 @@
+// The real launcher against a history file that is held, missing, huge or
+// strange, and against a second launcher writing at the same moment.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <set>
+#include <thread>
+
+#include "launcher_session.h"
+
+namespace e2e {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class Faults : public ::testing::Test {
+ protected:
+  Faults() {
+    machine.Install();
+    machine.SetJava("1.6", "0");
+    const std::string ie = machine.AddBrowser("browsers\\iexplore.exe");
+    machine.SetBrowserCommand("\"" + ie + "\" -nohome");
+  }
+
+  // The file's lines as the launcher reads them: CR LF ends a line.
+  static Lines SplitLines(const std::string& bytes) {
+    Lines lines;
+    std::size_t begin = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", begin)) != std::string::npos;
+         begin = end + 2)
+      lines.push_back(bytes.substr(begin, end - begin));
+    if (begin < bytes.size()) lines.push_back(bytes.substr(begin));
+    return lines;
+  }
+
+  Machine machine;
+};
+
+TEST_F(Faults, AHistoryHeldByAnotherProcessIsNeitherReadNorWritten) {
+  machine.WriteFileBytes(machine.HistoryPath(), "10.0.0.1");
+  HANDLE held = ::CreateFileA(machine.HistoryPath().c_str(),
+                              GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  LauncherSession launcher(machine.folder());
+  EXPECT_EQ(launcher.ListItems(), Lines{});
+  for (int launch = 1; launch <= 2; ++launch) {
+    launcher.SetAddressText("10.0.0.2");
+    EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
+    EXPECT_EQ(machine.WaitForStarts(launch).size(), static_cast<std::size_t>(launch));
+  }
+  // Listed on every launch while the file stays unavailable.
+  EXPECT_EQ(launcher.ListItems(), (Lines{"10.0.0.2", "10.0.0.2"}));
+  ::CloseHandle(held);
+  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "10.0.0.1");
+}
+
+TEST_F(Faults, AReadOnlyHistoryIsLeftAlone) {
+  machine.WriteFileBytes(machine.HistoryPath(), "10.0.0.1");
+  ::SetFileAttributesA(machine.HistoryPath().c_str(), FILE_ATTRIBUTE_READONLY);
+  HANDLE probe = ::CreateFileA(machine.HistoryPath().c_str(), GENERIC_WRITE, 0,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(probe);
+    ::SetFileAttributesA(machine.HistoryPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    GTEST_SKIP() << "this system lets a read-only file be opened for writing "
+                    "(Wine run by root)";
+  }
+  LauncherSession launcher(machine.folder());
+  EXPECT_EQ(launcher.ListItems(), Lines{});
+  launcher.SetAddressText("10.0.0.2");
+  EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
+  EXPECT_EQ(machine.WaitForStarts(1).size(), 1u);
+  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "10.0.0.1");
+  ::SetFileAttributesA(machine.HistoryPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Faults, AMissingFolderCreatesNothingAndStillLaunches) {
+  const std::string missing = machine.folder() + "missing\\";
+  HKEY key;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                            "Software\\Talvor Systems\\Plinor 2.1\\en", 0,
+                            KEY_SET_VALUE, &key),
+            ERROR_SUCCESS);
+  ::RegSetValueExA(key, "Path", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(missing.c_str()),
+                   static_cast<DWORD>(missing.size() + 1));
+  ::RegCloseKey(key);
+  LauncherSession launcher(machine.folder());
+  EXPECT_EQ(launcher.ListItems(), Lines{});
+  launcher.SetAddressText("router");
+  EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
+  EXPECT_EQ(launcher.ListItems(), Lines{"router"});
+  EXPECT_EQ(machine.WaitForStarts(1).size(), 1u);
+  EXPECT_FALSE(machine.FileExists(missing));
+  EXPECT_FALSE(machine.FileExists(machine.HistoryPath()));
+}
+
+TEST_F(Faults, AHundredThousandLinesAreListedAndSearched) {
+  std::string bytes;
+  for (int i = 0; i < 100000; ++i) {
+    if (i) bytes += "\r\n";
+    bytes += "10." + std::to_string(i / 65536) + "." +
+             std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
+  }
+  machine.WriteFileBytes(machine.HistoryPath(), bytes);
+  LauncherSession launcher(machine.folder());
+  EXPECT_EQ(launcher.ItemCount(), 100000u);
+
+  launcher.SetAddressText("10.1.134.159");  // the last line
+  EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
+  launcher.SetAddressText("10.200.0.1");
+  EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
+  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), bytes + "\r\n10.200.0.1");
+  EXPECT_EQ(machine.WaitForStarts(2).size(), 2u);
+}
+
+TEST_F(Faults, AMegabyteLineNulBytesAndLoneCarriageReturnsAreKept) {
+  const std::string huge(1000000, 'x');
+  const std::string bytes = std::string("a\0b\r\n", 5) + huge + "\r\nc\rd\r\n\r\n" +
+                            "e\r";
+  machine.WriteFileBytes(machine.HistoryPath(), bytes);
+  LauncherSession launcher(machine.folder());
+  Lines items = launcher.ListItems();
+  // A list entry ends at a NUL byte; everything else is as in the file.
+  EXPECT_EQ(items, (Lines{"", "a", "c\rd", "e\r", huge}));
+
+  launcher.SetAddressText("a");  // not the line "a\0b"
+  EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
+  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), bytes + "\r\na");
+}
+
+// Presses Launch and waits for the handler to finish; false on time-out.
+bool PressLaunch(HWND dialog) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)),
+                               SMTO_NORMAL, 60000, &result) != 0;
+}
+
+TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
+  constexpr int kLaunches = 200;
+  machine.WriteFileBytes(machine.HistoryPath(), "192.168.0.1");
+  LauncherSession first(machine.folder());
+  LauncherSession second(machine.folder());
+  ASSERT_TRUE(first.dialog() && second.dialog());
+
+  // Each thread launches its own addresses. Wine now and then fails one of
+  // two process starts made at the same moment; the launcher then reports
+  // it, and a watcher answers the report. A launch that does not end says
+  // what its launcher shows instead.
+  std::atomic<int> failedStarts{0};
+  auto run = [&failedStarts](LauncherSession* launcher, const std::string& prefix,
+                             std::string* stuck) {
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+      while (!done) {
+        if (HWND box = launcher->FindBox()) {
+          const Box shown = launcher->ReadBox(box);
+          if (shown.text.rfind("The web browser could not be started.", 0) == 0) {
+            ++failedStarts;
+            launcher->Answer(box, IDOK);
+            while (::IsWindow(box)) ::Sleep(5);
+          }
+        }
+        ::Sleep(5);
+      }
+    });
+    for (int i = 0; i < kLaunches && stuck->empty(); ++i) {
+      const std::string address = prefix + std::to_string(i);
+      ::SendMessageA(::GetDlgItem(launcher->dialog(), 1000), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(address.c_str()));
+      if (!PressLaunch(launcher->dialog())) {
+        std::optional<Box> box = launcher->WaitForBox();
+        *stuck = address + ": " +
+                 (box ? box->caption + ": " + box->text : "no message box");
+      }
+    }
+    done = true;
+    watcher.join();
+  };
+  std::string firstStuck;
+  std::string secondStuck;
+  std::thread a(run, &first, "10.1.0.", &firstStuck);
+  std::thread b(run, &second, "10.2.0.", &secondStuck);
+  a.join();
+  b.join();
+  ASSERT_EQ(firstStuck + secondStuck, "") << "a launch did not end";
+
+  // Each launcher listed every one of its addresses, written or not.
+  EXPECT_EQ(first.ItemCount(), 1u + kLaunches);
+  EXPECT_EQ(second.ItemCount(), 1u + kLaunches);
+
+  std::set<std::string> launched{"192.168.0.1"};
+  for (int i = 0; i < kLaunches; ++i) {
+    launched.insert("10.1.0." + std::to_string(i));
+    launched.insert("10.2.0." + std::to_string(i));
+  }
+  const Lines lines = SplitLines(machine.ReadFileBytes(machine.HistoryPath()));
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front(), "192.168.0.1");
+  std::set<std::string> seen;
+  for (const std::string& line : lines) {
+    EXPECT_TRUE(launched.count(line)) << "a line that nobody launched: " << line;
+    EXPECT_TRUE(seen.insert(line).second) << "written twice: " << line;
+  }
+  // Each launcher's own lines stand in the order it launched them.
+  for (const char* prefix : {"10.1.0.", "10.2.0."}) {
+    int last = -1;
+    for (const std::string& line : lines) {
+      if (line.rfind(prefix, 0) != 0) continue;
+      const int n = std::stoi(line.substr(7));
+      EXPECT_GT(n, last) << line;
+      last = n;
+    }
+  }
+  // A launch that found the file held by the other wrote nothing (its
+  // address is only listed); the rest wrote their line, whole.
+  const std::size_t started = 2 * kLaunches - failedStarts;
+  EXPECT_EQ(machine.WaitForStarts(started).size(), started);
+  std::cout << lines.size() - 1 << " of " << 2 * kLaunches
+            << " launches found the file free and recorded their address; "
+            << failedStarts << " browser starts failed in Wine and were reported\n";
+}
+
+}  // namespace
+}  // namespace e2e
