@@ -1,8 +1,11 @@
 #include "ui/launcher_dlg.h"
 
+#include <vector>
+
 #include "core/address_history.h"
 #include "core/launch.h"
 #include "core/strings.h"
+#include "platform/win32/sorted_combo.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/about_dlg.h"
 #include "ui/resource.h"
@@ -20,6 +23,13 @@ class ComboList : public plinor::AddressList {
 
  private:
   HWND combo_;
+};
+
+// Collects the history's addresses, to fill the list in one go.
+class CollectedList : public plinor::AddressList {
+ public:
+  void AddString(const std::string& text) override { strings.push_back(text); }
+  std::vector<std::string> strings;
 };
 
 // Keeps a window from redrawing while it changes, and redraws it after.
@@ -94,11 +104,12 @@ BOOL CLauncherDlg::OnInitDialog() {
                  reinterpret_cast<LPARAM>(m_hIcon));
 
   {
-    // A long history fills the sorted list much faster without a redraw
-    // for every entry.
+    // A long history fills the sorted list much faster in one go and
+    // without a redraw for every entry.
+    CollectedList history;
+    plinor::LoadAddressHistory(platform_, history);
     RedrawOff quiet(m_comboAddress);
-    ComboList list(m_comboAddress);
-    plinor::LoadAddressHistory(platform_, list);
+    plinor::AddStringsSorted(m_comboAddress, history.strings);
   }
   return TRUE;
 }

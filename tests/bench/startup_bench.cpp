@@ -7,7 +7,7 @@
 //          beside a bare CreateProcessA of the same program.
 // It prints medians of repeated runs and the launcher's peak memory.
 //   startup_bench start FOLDER LINES RUNS
-//   startup_bench launch FOLDER RUNS
+//   startup_bench launch FOLDER BROWSER RUNS
 // FOLDER is the installation folder the registry names (with host.cfg);
 // the recorder stands in for the browser and logs its start time.
 #include <windows.h>
@@ -135,12 +135,14 @@ std::vector<double> LoggedStarts(const std::string& log) {
   return starts;
 }
 
-double WaitForLoggedStart(const std::string& log, std::size_t count) {
+double WaitForLoggedStart(const std::string& log, std::size_t count,
+                          Started& launcher) {
   const double begin = Now();
   std::vector<double> starts;
   while ((starts = LoggedStarts(log)).size() < count) {
     if (Now() - begin > 60000) {
       std::fprintf(stderr, "the browser did not start\n");
+      ::TerminateProcess(launcher.process.hProcess, 1);
       std::exit(1);
     }
     ::Sleep(1);
@@ -148,11 +150,11 @@ double WaitForLoggedStart(const std::string& log, std::size_t count) {
   return starts.back();
 }
 
-int LaunchBenchmark(const std::string& folder, int runs) {
+int LaunchBenchmark(const std::string& folder, const std::string& browser,
+                    int runs) {
   const std::string log = folder + "recorder.log";
   ::DeleteFileA(log.c_str());
   ::SetEnvironmentVariableA("PLINOR_RECORDER_LOG", log.c_str());
-  const std::string browser = folder + "browser\\iexplore.exe";
   Started launcher = StartAndWait(Here() + "PlinorLauncher.exe", "Plinor Launcher", folder);
   HWND address = ::GetDlgItem(launcher.dialog, 1000);
   ::SendMessageA(address, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("10.0.0.1"));
@@ -166,7 +168,7 @@ int LaunchBenchmark(const std::string& folder, int runs) {
     ::SendMessageTimeoutA(launcher.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                           reinterpret_cast<LPARAM>(::GetDlgItem(launcher.dialog, IDOK)),
                           SMTO_NORMAL, 60000, &result);
-    launch.push_back(WaitForLoggedStart(log, ++logged) - begin);
+    launch.push_back(WaitForLoggedStart(log, ++logged, launcher) - begin);
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -177,7 +179,7 @@ int LaunchBenchmark(const std::string& folder, int runs) {
                      CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    bare.push_back(WaitForLoggedStart(log, ++logged) - begin);
+    bare.push_back(WaitForLoggedStart(log, ++logged, launcher) - begin);
   }
   Close(launcher);
   const double ours = Median(launch);
@@ -192,8 +194,9 @@ int LaunchBenchmark(const std::string& folder, int runs) {
 int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "start")
     return StartBenchmark(argv[2], std::atol(argv[3]), std::atoi(argv[4]));
-  if (argc == 4 && std::string(argv[1]) == "launch")
-    return LaunchBenchmark(argv[2], std::atoi(argv[3]));
-  std::fprintf(stderr, "usage: startup_bench start FOLDER LINES RUNS | launch FOLDER RUNS\n");
+  if (argc == 5 && std::string(argv[1]) == "launch")
+    return LaunchBenchmark(argv[2], argv[3], std::atoi(argv[4]));
+  std::fprintf(stderr,
+               "usage: startup_bench start FOLDER LINES RUNS | launch FOLDER BROWSER RUNS\n");
   return 2;
 }

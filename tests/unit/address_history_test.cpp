@@ -59,6 +59,10 @@ struct LoadCase {
   Lines lines;
 };
 
+std::ostream& operator<<(std::ostream& out, const LoadCase& c) {
+  return out << c.name;
+}
+
 class Load : public History, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(Load, ListsEveryLineAsItIsAndWritesNothing) {
@@ -171,6 +175,10 @@ struct FaultCase {
   testing::FileFaults faults;
   bool listed;  // whether the address reached the list before the fault
 };
+
+std::ostream& operator<<(std::ostream& out, const FaultCase& c) {
+  return out << c.name;
+}
 
 class AppendFault : public History,
                     public ::testing::WithParamInterface<FaultCase> {};
