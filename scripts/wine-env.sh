@@ -65,8 +65,15 @@ start_wine() {
     prepare_prefix
   fi
   # A server started here, with nothing holding its output, lets the test
-  # runner see each program's end at once.
-  wineserver -p </dev/null >/dev/null 2>&1
+  # runner see each program's end at once. Run by root, it is started without
+  # the right to override file permissions, so that a read-only file is
+  # read-only for the programs too.
+  if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    setpriv --bounding-set -dac_override,-dac_read_search \
+      wineserver -p </dev/null >/dev/null 2>&1
+  else
+    wineserver -p </dev/null >/dev/null 2>&1
+  fi
   "$wine64_loader" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
