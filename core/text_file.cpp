@@ -28,7 +28,8 @@ bool TextFile::Fail() {
 
 bool TextFile::Fill() {
   if (!buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
-  // Keep an unread CR: it may be the first half of a CR LF pair.
+  // Unread bytes move to the front; ReadLine leaves the last byte of a chunk
+  // unread, since a CR there may be the first half of a CR LF pair.
   std::size_t kept = end_ - begin_;
   std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
   begin_ = 0;

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <set>
 #include <thread>
 
 namespace e2e {
@@ -339,20 +338,17 @@ Box LauncherSession::ReadBox(HWND window) const {
   return box;
 }
 
-HWND LauncherSession::FindBox() const {
+HWND LauncherSession::FindBox(const std::set<HWND>& seen) const {
   for (HWND window : Dialogs())
-    if (window != dialog_ && ::GetDlgItem(window, 0xFFFF)) return window;
+    if (window != dialog_ && ::GetDlgItem(window, 0xFFFF) && !seen.count(window))
+      return window;
   return nullptr;
 }
 
 std::optional<Box> LauncherSession::WaitForBox() {
   const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
   while (::GetTickCount64() < deadline) {
-    for (HWND window : Dialogs()) {
-      HWND text = ::GetDlgItem(window, 0xFFFF);
-      if (window == dialog_ || !text) continue;
-      return ReadBox(window);
-    }
+    if (HWND box = FindBox()) return ReadBox(box);
     ::Sleep(20);
   }
   return std::nullopt;
@@ -374,9 +370,7 @@ std::vector<Box> LauncherSession::Launch(std::vector<int> answers) {
   std::set<HWND> answered;
   const ULONGLONG deadline = ::GetTickCount64() + 4 * kTimeout;
   while (!done && ::GetTickCount64() < deadline) {
-    for (HWND window : Dialogs()) {
-      HWND text = ::GetDlgItem(window, 0xFFFF);
-      if (window == dialog_ || !text || answered.count(window)) continue;
+    while (HWND window = FindBox(answered)) {
       boxes.push_back(ReadBox(window));
       answered.insert(window);
       int answer = IDOK;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <ostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,8 +100,8 @@ class LauncherSession {
   // A top-level dialog of the launcher other than the main one, by caption.
   HWND WaitForWindow(const std::string& caption);
   std::optional<Box> WaitForBox();
-  // A message box the launcher shows now, or none.
-  HWND FindBox() const;
+  // A message box the launcher shows now, other than those in `seen`.
+  HWND FindBox(const std::set<HWND>& seen = {}) const;
   Box ReadBox(HWND window) const;
   void Answer(HWND box, int button);
 
