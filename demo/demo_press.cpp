@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ui/resource.h"
+
 int main(int argc, char** argv) {
   const bool fill = argc == 3 && std::strcmp(argv[1], "--fill") == 0;
   if (!fill && argc != 2) {
@@ -28,9 +30,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (fill) {
-    ::SendMessageA(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0,
+    ::SendMessageA(::GetDlgItem(dialog, IDC_ADDRESS), WM_SETTEXT, 0,
                    reinterpret_cast<LPARAM>(argv[2]));
-    ::SendMessageA(::GetDlgItem(dialog, 1004), BM_SETCHECK, BST_CHECKED, 0);
+    ::SendMessageA(::GetDlgItem(dialog, IDC_USE_HTTPS), BM_SETCHECK, BST_CHECKED, 0);
     return 0;
   }
   ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),

@@ -1,4 +1,4 @@
-# Sourced by the test, demo and screenshot scripts: a display and a Wine
+# Sourced by the test, demo and benchmark scripts: a display and a Wine
 # prefix for running the launcher. Sets DISPLAY, WINEPREFIX and WINEDEBUG,
 # and stop_wine_env to end what it started.
 #   WINE_ENV_PREFIX  the prefix folder (created when missing)
@@ -64,6 +64,11 @@ start_wine() {
     wineserver -w
     prepare_prefix
   fi
+  # Wine draws the title-bar buttons with its own Marlett font, but reads
+  # fonts only from the prefix and fontconfig's folders, not from where
+  # Debian installs Wine's own.
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # A server started here, with nothing holding its output, lets the test
   # runner see each program's end at once. Run by root, it is started without
   # the right to override file permissions, so that a read-only file is
@@ -75,6 +80,20 @@ start_wine() {
     wineserver -p </dev/null >/dev/null 2>&1
   fi
   "$wine64_loader" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# window_manager yes|no: whether a window manager frames and moves the
+# windows. Xvfb has none, and Wine then waits for one whenever a window
+# closes, so the prefix starts with "no"; on a desktop, "yes" gives windows
+# the desktop's frames.
+window_manager() {
+  local value=N
+  [ "$1" = yes ] && value=Y
+  local name
+  for name in Managed Decorated; do
+    "$wine64_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v "$name" /d "$value" /f \
+      </dev/null >/dev/null 2>&1
+  done
 }
 
 stop_wine_env() {
