@@ -16,8 +16,12 @@ std::string HistoryFilePath(Platform& platform) {
   return ReadInstallPath(platform) + kHistoryFileName;
 }
 
+// The report has no owner window, so Launch can be pressed while it is up:
+// the file is closed first, or that nested launch would find it held.
 bool ReportFileError(Platform& platform, const std::string& path,
-                     std::uint32_t error) {
+                     TextFile& file) {
+  const std::uint32_t error = file.error();
+  file.CloseAfterError();
   ShowMessage(platform,
               FormatText(platform.LoadStringA(IDS_HISTORY_FAILED), path,
                          platform.ErrorText(error)),
@@ -37,7 +41,7 @@ void LoadAddressHistory(Platform& platform, AddressList& list) {
   for (;;) {
     LineResult result = file.ReadLine(line);
     if (result == LineResult::Error) {
-      ReportFileError(platform, path, file.error());
+      ReportFileError(platform, path, file);
       return;
     }
     if (result == LineResult::EndOfFile) break;
@@ -46,12 +50,12 @@ void LoadAddressHistory(Platform& platform, AddressList& list) {
   }
   if (empty) {
     if (!file.Write(kDefaultDeviceAddress)) {
-      ReportFileError(platform, path, file.error());
+      ReportFileError(platform, path, file);
       return;
     }
     list.AddString(kDefaultDeviceAddress);
   }
-  if (!file.Close()) ReportFileError(platform, path, file.error());
+  if (!file.Close()) ReportFileError(platform, path, file);
 }
 
 bool AppendAddressHistory(Platform& platform, AddressList& list,
@@ -63,10 +67,10 @@ bool AppendAddressHistory(Platform& platform, AddressList& list,
     for (;;) {
       LineResult result = file.ReadLine(line);
       if (result == LineResult::Error)
-        return ReportFileError(platform, path, file.error());
+        return ReportFileError(platform, path, file);
       if (result == LineResult::EndOfFile) break;
       if (line == address) {
-        if (!file.Close()) return ReportFileError(platform, path, file.error());
+        if (!file.Close()) return ReportFileError(platform, path, file);
         return true;
       }
     }
@@ -76,7 +80,7 @@ bool AppendAddressHistory(Platform& platform, AddressList& list,
   if (!file.is_open()) return true;
 
   if (!file.SeekToEnd() || !file.Write("\n" + address) || !file.Close())
-    return ReportFileError(platform, path, file.error());
+    return ReportFileError(platform, path, file);
   return true;
 }
 

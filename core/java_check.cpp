@@ -65,8 +65,9 @@ void CheckJavaRuntime(Platform& platform) {
       size > kVersionValueSize)
     return Prompt(platform, text, kCaptionWithSpace);
   const std::string currentVersion = TextUpToZero(buffer, size);
-  // Stored as a double before it is multiplied again, so that no wider
-  // intermediate precision changes the comparison.
+  // Every step is rounded to a double, so that the 32- and 64-bit programs
+  // agree on a sum just below 142 (the 32-bit one does its arithmetic in
+  // SSE2 for the same reason: x87 would keep a wider intermediate).
   volatile double tenfold = ParseVersionNumber(currentVersion) * 10;
 
   ScopedRegKey versionKey(platform);
@@ -78,9 +79,12 @@ void CheckJavaRuntime(Platform& platform) {
                                 buffer, &size) != kErrorSuccess ||
       size > kVersionValueSize)
     return Prompt(platform, text, kCaptionNoSpace);
+  volatile double hundredfold = tenfold * 10;
   volatile double sum =
-      tenfold * 10 + ParseVersionNumber(TextUpToZero(buffer, size));
-  if (sum < kLowestVersion) Prompt(platform, text, kCaptionNoSpace);
+      hundredfold + ParseVersionNumber(TextUpToZero(buffer, size));
+  // Accepted only when the sum is at least 142: a sum that is no number
+  // (-inf + inf) gets the prompt too.
+  if (!(sum >= kLowestVersion)) Prompt(platform, text, kCaptionNoSpace);
 }
 
 }  // namespace plinor

@@ -105,4 +105,9 @@ bool TextFile::Close() {
   return true;
 }
 
+void TextFile::CloseAfterError() {
+  if (handle_ != 0) platform_.CloseHandle(handle_);
+  handle_ = 0;
+}
+
 }  // namespace plinor

@@ -1,6 +1,8 @@
 // A text-mode view of the history file over the platform's raw file calls:
 // on disk a line break is CR LF, in memory it is LF; a CR that no LF follows
-// stays part of its line. Every other byte, NUL and ^Z included, is text.
+// stays part of its line. Every other byte, NUL and ^Z included, is text:
+// the C runtime's text mode would stop reading at a ^Z, and so hide every
+// line after it, but the history never hides or drops what the file holds.
 #pragma once
 
 #include <memory>
@@ -32,6 +34,9 @@ class TextFile {
   // that a line is on disk whole or not at all.
   bool Write(std::string_view text);
   bool Close();
+  // Closes a file that is still open, ignoring the result, and keeps the
+  // error that ended its use: for the moment before that error is reported.
+  void CloseAfterError();
 
   std::uint32_t error() const { return error_; }
 

@@ -84,15 +84,25 @@ int Win32Platform::MessageBoxA(const char* text, const char* caption,
   return ::MessageBoxA(nullptr, text, caption, type);
 }
 
-std::string Win32Platform::ApplicationTitle() {
-  char path[MAX_PATH] = {};
-  DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string title(path, length < MAX_PATH ? length : MAX_PATH);
-  std::size_t slash = title.find_last_of("\\/");
-  if (slash != std::string::npos) title.erase(0, slash + 1);
+std::string FileTitle(const std::string& path, const CodePage& codePage) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(path[i]);
+    if (codePage.IsDBCSLeadByte(byte) && i + 1 < path.size())
+      ++i;  // its trail byte is part of the character, never a separator
+    else if (byte == '\\' || byte == '/')
+      start = i + 1;
+  }
+  std::string title = path.substr(start);
   std::size_t dot = title.rfind('.');
   if (dot != std::string::npos) title.erase(dot);
   return title;
+}
+
+std::string Win32Platform::ApplicationTitle() const {
+  char path[MAX_PATH] = {};
+  DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return FileTitle(std::string(path, length < MAX_PATH ? length : MAX_PATH), *this);
 }
 
 int Win32Platform::AppMessageBox(const char* text, std::uint32_t type) {

@@ -8,6 +8,11 @@
 
 namespace plinor {
 
+// The file name of `path` without its extension. The last backslash is found
+// by the code page's rules: in a double-byte code page the byte 0x5C can also
+// be the second byte of a character.
+std::string FileTitle(const std::string& path, const CodePage& codePage);
+
 class Win32Platform : public Platform {
  public:
   explicit Win32Platform(HINSTANCE instance) : instance_(instance) {}
@@ -15,7 +20,7 @@ class Win32Platform : public Platform {
   // The window that owns the application message box; none by default.
   void SetMainWindow(HWND window) { mainWindow_ = window; }
   // The application title: the executable's file name without extension.
-  static std::string ApplicationTitle();
+  std::string ApplicationTitle() const;
 
   bool IsDBCSLeadByte(unsigned char byte) const override;
   std::int32_t RegOpenKeyExA(RegHandle root, const char* subKey,

@@ -195,8 +195,18 @@ TEST_F(Win32, ErrorTextIsTheSystemsWithoutLineBreaks) {
   EXPECT_EQ(platform.ErrorText(0xDEADu), "Error 57005.");
 }
 
+// The lead bytes of code page 932.
+struct ShiftJis : CodePage {
+  bool IsDBCSLeadByte(unsigned char byte) const override {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+  }
+};
+
 TEST_F(Win32, ApplicationTitleIsTheFileNameWithoutExtension) {
-  EXPECT_EQ(Win32Platform::ApplicationTitle(), "platform_tests");
+  EXPECT_EQ(platform.ApplicationTitle(), "platform_tests");
+  // \x83\x5C is one character whose second byte is a backslash.
+  EXPECT_EQ(FileTitle("C:\\\x83\x5C\\Plinor\x83\x5C.exe", ShiftJis()), "Plinor\x83\x5C");
+  EXPECT_EQ(FileTitle("C:\\a/b\\PlinorLauncher.EXE", ShiftJis()), "PlinorLauncher");
 }
 
 }  // namespace

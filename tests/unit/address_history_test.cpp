@@ -9,6 +9,7 @@ namespace plinor {
 namespace {
 
 using testing::FakePlatform;
+using testing::FileFaults;
 
 constexpr const char* kHistory = "C:\\Apps\\Plinor\\host.cfg";
 
@@ -114,13 +115,22 @@ TEST_F(History, LoadWithoutInstallationUsesTheBareName) {
   EXPECT_EQ(p.files["host.cfg"], "192.168.0.1");
 }
 
-TEST_F(History, LoadReportsAReadErrorAndKeepsWhatItListed) {
-  p.files[kHistory] = "a\r\nb";
-  p.faults[kHistory].readError = 23;
-  LoadAddressHistory(p, list);
-  EXPECT_TRUE(list.items.empty());
-  EXPECT_EQ(p.files[kHistory], "a\r\nb");
-  ExpectFileErrorReported(23);
+TEST_F(History, LoadReportsReadAndCloseErrorsAndChangesNothing) {
+  for (const auto& [fault, listed] :
+       {std::pair{FileFaults{0, 23, 0, 0, 0, 0}, Lines{}},
+        std::pair{FileFaults{0, 0, 0, 0, 0, 1117}, Lines{"a", "b"}}}) {
+    SCOPED_TRACE(fault.readError ? "read error" : "close error");
+    FakePlatform fresh = p;
+    ListRecorder loaded;
+    std::swap(p, fresh);
+    p.files[kHistory] = "a\r\nb";
+    p.faults[kHistory] = fault;
+    LoadAddressHistory(p, loaded);
+    EXPECT_EQ(loaded.items, listed);
+    EXPECT_EQ(p.files[kHistory], "a\r\nb");
+    ExpectFileErrorReported(fault.readError + fault.closeError);
+    std::swap(p, fresh);
+  }
 }
 
 TEST_F(History, AppendAddsANewAddressAfterALineBreak) {
@@ -174,6 +184,7 @@ struct FaultCase {
   const char* name;
   testing::FileFaults faults;
   bool listed;  // whether the address reached the list before the fault
+  const char* address = "c";  // "b" is in the file already
 };
 
 std::ostream& operator<<(std::ostream& out, const FaultCase& c) {
@@ -187,7 +198,7 @@ TEST_P(AppendFault, EndsTheLaunchReportsAndLosesNothing) {
   const FaultCase& c = GetParam();
   p.files[kHistory] = "a\r\nb";
   p.faults[kHistory] = c.faults;
-  EXPECT_FALSE(AppendAddressHistory(p, list, "c"));
+  EXPECT_FALSE(AppendAddressHistory(p, list, c.address));
   EXPECT_EQ(p.files[kHistory].substr(0, 4), "a\r\nb");
   EXPECT_EQ(list.items, c.listed ? Lines{"c"} : Lines{});
   std::uint32_t error = c.faults.readError + c.faults.seekError +
@@ -200,7 +211,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FaultCase{"Read", {0, 30, 2, 0, 0, 0}, false},
                       FaultCase{"Seek", {0, 0, 0, 25, 0, 0}, true},
                       FaultCase{"Write", {0, 0, 0, 0, 112, 0}, true},
-                      FaultCase{"Close", {0, 0, 0, 0, 0, 1117}, true}),
+                      FaultCase{"Close", {0, 0, 0, 0, 0, 1117}, true},
+                      FaultCase{"CloseAfterFinding", {0, 0, 0, 0, 0, 1117}, false, "b"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -23,8 +23,8 @@ void RegisterJava(FakePlatform& p, const std::string& current,
 }
 
 struct VersionCase {
-  const char* current;
-  const char* micro;
+  std::string current;
+  std::string micro;
   bool accepted;
 };
 
@@ -38,7 +38,7 @@ class Versions : public ::testing::TestWithParam<VersionCase> {};
 TEST_P(Versions, AreComparedWith142) {
   const VersionCase& c = GetParam();
   FakePlatform p;
-  RegisterJava(p, c.current, std::string(c.micro));
+  RegisterJava(p, c.current, c.micro);
   CheckJavaRuntime(p);
   if (c.accepted) {
     EXPECT_TRUE(p.prompts.empty());
@@ -64,7 +64,15 @@ INSTANTIATE_TEST_SUITE_P(
                       VersionCase{"1e1", "0", true},
                       VersionCase{"1.8", "", true},
                       // A MicroVersion longer than the CurrentVersion text.
-                      VersionCase{"1.4", "0000000000002", true}));
+                      VersionCase{"1.4", "0000000000002", true},
+                      // Values of 50 bytes, the most that is read.
+                      VersionCase{"1.6" + std::string(46, '0'), "0", true},
+                      VersionCase{"1.4", std::string(48, '0') + "2", true},
+                      // -inf + inf is no number, so not at least 142.
+                      VersionCase{"-1e999", "1e999", false},
+                      // 141.99999999999997 when every step is rounded to a
+                      // double; 142 when x87 keeps the wider intermediate.
+                      VersionCase{"1.4199999999999997", "1.4209987353464015e-14", false}));
 
 TEST(JavaCheck, TheFirstFailingStepChoosesTheCaption) {
   struct Case {
@@ -93,6 +101,9 @@ TEST(JavaCheck, TheFirstFailingStepChoosesTheCaption) {
        "Talvor Plinor "},
       {"no MicroVersion",
        [](FakePlatform& p) { RegisterJava(p, "1.4", std::nullopt); },
+       "Talvor Plinor"},
+      {"MicroVersion of 51 bytes",
+       [](FakePlatform& p) { RegisterJava(p, "1.4", std::string(50, '2')); },
        "Talvor Plinor"},
   };
   for (const Case& c : cases) {

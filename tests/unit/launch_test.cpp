@@ -62,6 +62,7 @@ TEST_F(Launch, ANewAddressIsTrimmedRecordedAndLaunched) {
 TEST_F(Launch, TrailingWhiteSpaceOfADottedAddressIsKept) {
   EXPECT_EQ(Run("10.0.0.8  "), LaunchOutcome::Started);
   EXPECT_EQ(p.files[kHistory], "192.168.0.1\r\n10.0.0.8  ");
+  ASSERT_EQ(p.starts.size(), 1u);
   EXPECT_EQ(p.starts[0].commandLine, std::string(kPage) + "?ROUTER=10.0.0.8  ");
 }
 
@@ -147,11 +148,27 @@ TEST_F(Launch, AHistoryErrorEndsTheLaunchWithoutABrowser) {
   EXPECT_EQ(p.prompts.size(), 1u);
 }
 
+TEST_F(Launch, ALaunchDuringTheHistoryErrorReportFindsTheFileClosed) {
+  p.faults[kHistory].writeError = 112;
+  p.onPrompt = [&](const testing::Prompt&) {
+    if (!p.faults.erase(kHistory)) return;
+    // The report has no owner: the user pressed Launch again meanwhile.
+    std::string again = "10.0.0.31";
+    int https = 0;
+    ListRecorder inner;
+    EXPECT_EQ(RunLaunch(p, again, https, inner), LaunchOutcome::Started);
+  };
+  EXPECT_EQ(Run("10.0.0.30"), LaunchOutcome::HistoryFailed);
+  EXPECT_EQ(p.files[kHistory], "192.168.0.1\r\n10.0.0.31");
+  EXPECT_EQ(p.starts.size(), 1u);
+}
+
 TEST_F(Launch, AMissingHistoryFileStillLaunches) {
   p.files.clear();
   EXPECT_EQ(Run("router"), LaunchOutcome::Started);
   EXPECT_EQ(list.items, std::vector<std::string>{"router"});
   EXPECT_TRUE(p.files.empty());
+  ASSERT_EQ(p.starts.size(), 1u);
   EXPECT_EQ(p.starts[0].commandLine, std::string(kPage) + "?ROUTER=router");
 }
 
