@@ -8,13 +8,25 @@ namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
 
+// Another launcher holds the file only for the moment it takes to read it
+// and append a line, so an open that finds it held is tried again, every
+// 15 ms for 240 ms, before the file counts as unavailable.
+constexpr std::uint32_t kHeldRetryMilliseconds = 15;
+constexpr std::uint32_t kHeldWaitMilliseconds = 240;
+
 }  // namespace
 
 TextFile::TextFile(Platform& platform, const std::string& path,
                    FileDisposition disposition)
     : platform_(platform) {
-  handle_ = platform_.CreateFileA(path.c_str(), disposition);
-  if (handle_ == 0) error_ = platform_.GetLastError();
+  for (std::uint32_t waited = 0;; waited += kHeldRetryMilliseconds) {
+    handle_ = platform_.CreateFileA(path.c_str(), disposition);
+    if (handle_ != 0) return;
+    error_ = platform_.GetLastError();
+    if (error_ != kErrorSharingViolation || waited >= kHeldWaitMilliseconds)
+      return;
+    platform_.Sleep(kHeldRetryMilliseconds);
+  }
 }
 
 TextFile::~TextFile() {

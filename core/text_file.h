@@ -17,7 +17,8 @@ enum class LineResult { Line, EndOfFile, Error };
 
 class TextFile {
  public:
-  // Opens for reading and writing with no sharing. Check is_open().
+  // Opens for reading and writing with no sharing. A file held by another
+  // opener is waited for, briefly (see text_file.cpp). Check is_open().
   TextFile(Platform& platform, const std::string& path,
            FileDisposition disposition);
   // Closes a file that is still open, ignoring the result.

@@ -109,6 +109,50 @@ TEST_F(History, LoadThatCannotOpenListsNothingAndCreatesNothing) {
   EXPECT_TRUE(p.prompts.empty());
 }
 
+// Another opener holds the file for a moment: each open is tried again every
+// 15 ms, up to 16 times; other errors are not waited for.
+struct HeldCase {
+  const char* name;
+  bool append;
+  FileFaults faults;
+  bool opened;
+  std::size_t pauses;
+};
+
+std::ostream& operator<<(std::ostream& out, const HeldCase& c) {
+  return out << c.name;
+}
+
+class Held : public History, public ::testing::WithParamInterface<HeldCase> {};
+
+TEST_P(Held, FilesHeldForAMomentAreWaitedFor) {
+  const HeldCase& c = GetParam();
+  p.files[kHistory] = "a\r\nb";
+  p.faults[kHistory] = c.faults;
+  if (c.append) {
+    EXPECT_TRUE(AppendAddressHistory(p, list, "c"));
+    EXPECT_EQ(p.files[kHistory], c.opened ? "a\r\nb\r\nc" : "a\r\nb");
+    EXPECT_EQ(list.items, Lines{"c"});
+  } else {
+    LoadAddressHistory(p, list);
+    EXPECT_EQ(list.items, c.opened ? (Lines{"a", "b"}) : Lines{});
+  }
+  EXPECT_EQ(p.pauses, std::vector<std::uint32_t>(c.pauses, 15));
+  EXPECT_TRUE(p.prompts.empty());
+  EXPECT_EQ(p.OpenFileCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    History, Held,
+    ::testing::Values(
+        HeldCase{"LoadAfterThreeTries", false, {.heldOpens = 3}, true, 3},
+        HeldCase{"AppendAfterThreeTries", true, {.heldOpens = 3}, true, 3},
+        HeldCase{"LoadAtTheLastTry", false, {.heldOpens = 16}, true, 16},
+        HeldCase{"AppendHeldPastTheWait", true, {.heldOpens = 17}, false, 16},
+        HeldCase{"LoadHeldThroughout", false, {.openError = kErrorSharingViolation}, false, 16},
+        HeldCase{"AccessDeniedIsNotWaitedFor", true, {.openError = kErrorAccessDenied}, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(History, LoadWithoutInstallationUsesTheBareName) {
   p.DeleteKey(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT);
   LoadAddressHistory(p, list);

@@ -180,6 +180,11 @@ FileHandle FakePlatform::CreateFileA(const char* path,
     lastError_ = fault->second.openError;
     return 0;
   }
+  if (fault != faults.end() && fault->second.heldOpens > 0) {
+    --fault->second.heldOpens;
+    lastError_ = kErrorSharingViolation;
+    return 0;
+  }
   if (missingFolders.count(Folder(name))) {
     lastError_ = 3;  // ERROR_PATH_NOT_FOUND
     return 0;

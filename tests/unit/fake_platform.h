@@ -49,6 +49,7 @@ struct FileFaults {
   std::uint32_t seekError = 0;
   std::uint32_t writeError = 0;  // nothing is written
   std::uint32_t closeError = 0;  // the file is closed all the same
+  int heldOpens = 0;  // this many opens find the file held by another opener
 };
 
 class FakePlatform : public Platform {
