@@ -2,52 +2,207 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdint>
 
 namespace plinor {
 
 namespace {
 
-// The string as the box shows it (up to a NUL byte), as its sort key.
-std::string SortKey(LCID locale, const std::string& text) {
-  const char* shown = text.c_str();
-  const int length = static_cast<int>(std::strlen(shown));
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  const int wideLength =
-      length ? ::MultiByteToWideChar(CP_ACP, 0, shown, length, wide.data(), length)
-             : 0;
-  const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int size =
-      ::LCMapStringW(locale, flags, wide.c_str(), wideLength, nullptr, 0);
-  std::string key(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0)
-    ::LCMapStringW(locale, flags, wide.c_str(), wideLength,
-                   reinterpret_cast<LPWSTR>(key.data()), size);
-  return key;
+// The strings as the box holds them, each up to a NUL byte and in UTF-16,
+// with their sort keys, which order bytewise as the box's comparison does.
+// All in two buffers, since a long history has a hundred thousand of them.
+class Entries {
+ public:
+  Entries(LCID locale, const std::vector<std::string>& strings) : locale_(locale) {
+    std::size_t bytes = 0;
+    for (const std::string& text : strings) bytes += text.size() + 1;
+    texts_.reserve(bytes);
+    keys_.reserve(3 * bytes);
+    spans_.reserve(strings.size());
+    for (const std::string& text : strings) Add(text);
+  }
+
+  std::size_t size() const { return spans_.size(); }
+  const wchar_t* Text(std::size_t i) const { return texts_.data() + spans_[i].text; }
+  // The first eight bytes of a key as one number, in the keys' order.
+  std::uint64_t KeyPrefix(std::size_t i) const {
+    std::uint64_t prefix = 0;
+    for (std::size_t k = 0; k < 8; ++k)
+      prefix = prefix << 8 | (k < spans_[i].keyLength ? Byte(spans_[i].key + k) : 0u);
+    return prefix;
+  }
+  // Bytewise, as sort keys are compared; by hand, since the C runtime's
+  // memcmp is slow where the program runs.
+  int CompareKeys(std::size_t a, std::size_t b) const {
+    const Span& x = spans_[a];
+    const Span& y = spans_[b];
+    const std::size_t common = std::min(x.keyLength, y.keyLength);
+    for (std::size_t k = 0; k < common; ++k)
+      if (keys_[x.key + k] != keys_[y.key + k])
+        return Byte(x.key + k) < Byte(y.key + k) ? -1 : 1;
+    return x.keyLength < y.keyLength ? -1 : x.keyLength > y.keyLength ? 1 : 0;
+  }
+  // The box's own comparison: CompareString ignoring case, in its locale.
+  bool CompareEqual(std::size_t a, std::size_t b) const {
+    return ::CompareStringW(locale_, NORM_IGNORECASE, Text(a), spans_[a].textLength, Text(b),
+                            spans_[b].textLength) == CSTR_EQUAL;
+  }
+
+ private:
+  struct Span {
+    std::size_t text;
+    int textLength;
+    std::size_t key;
+    std::size_t keyLength;
+  };
+
+  void Add(const std::string& text) {
+    const int length = static_cast<int>(std::strlen(text.c_str()));
+    Span span{texts_.size(), 0, keys_.size(), 0};
+    texts_.resize(span.text + static_cast<std::size_t>(length));
+    if (length > 0)
+      span.textLength = std::max(0, ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), length,
+                                                          texts_.data() + span.text, length));
+    texts_.resize(span.text + static_cast<std::size_t>(span.textLength));
+    texts_.push_back(L'\0');
+
+    // One call with room to spare; a key that needs more is asked for its size.
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const wchar_t* wide = texts_.data() + span.text;
+    std::size_t room = 8 * static_cast<std::size_t>(span.textLength) + 64;
+    keys_.resize(span.key + room);
+    int size = ::LCMapStringW(locale_, flags, wide, span.textLength,
+                              reinterpret_cast<LPWSTR>(keys_.data() + span.key),
+                              static_cast<int>(room));
+    if (size == 0 && span.textLength > 0) {
+      size = ::LCMapStringW(locale_, flags, wide, span.textLength, nullptr, 0);
+      room = static_cast<std::size_t>(std::max(size, 0));
+      keys_.resize(span.key + room);
+      if (size > 0)
+        size = ::LCMapStringW(locale_, flags, wide, span.textLength,
+                              reinterpret_cast<LPWSTR>(keys_.data() + span.key), size);
+    }
+    span.keyLength = static_cast<std::size_t>(std::max(size, 0));
+    keys_.resize(span.key + span.keyLength);
+    spans_.push_back(span);
+  }
+
+  unsigned Byte(std::size_t at) const { return static_cast<unsigned char>(keys_[at]); }
+
+  LCID locale_;
+  std::wstring texts_;
+  std::string keys_;
+  std::vector<Span> spans_;
+};
+
+// Where a sorted box puts a new string when `count` entries are listed and
+// those at [first, last] compare equal to it (none when last < first): it
+// searches by halving, and puts the string before the first equal entry that
+// the search meets, or where the search ends.
+std::size_t InsertPosition(std::size_t count, std::size_t first, std::size_t last) {
+  std::ptrdiff_t low = 0;
+  std::ptrdiff_t high = static_cast<std::ptrdiff_t>(count) - 1;
+  const auto begin = static_cast<std::ptrdiff_t>(first);
+  const auto end = static_cast<std::ptrdiff_t>(last);
+  while (low <= high) {
+    const std::ptrdiff_t middle = (low + high) / 2;
+    if (middle < begin)
+      low = middle + 1;
+    else if (middle > end)
+      high = middle - 1;
+    else
+      return static_cast<std::size_t>(middle);
+  }
+  return static_cast<std::size_t>(low);
+}
+
+// Counts per group, with sums of the groups before a given one.
+class Counts {
+ public:
+  explicit Counts(std::size_t size) : tree_(size + 1, 0) {}
+  void Add(std::size_t group) {
+    for (std::size_t i = group + 1; i < tree_.size(); i += i & (~i + 1)) ++tree_[i];
+  }
+  std::size_t Before(std::size_t group) const {
+    std::size_t sum = 0;
+    for (std::size_t i = group; i > 0; i -= i & (~i + 1)) sum += tree_[i];
+    return sum;
+  }
+
+ private:
+  std::vector<std::size_t> tree_;
+};
+
+void AddOneByOne(HWND combo, const std::vector<std::string>& strings) {
+  for (const std::string& text : strings)
+    ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 }  // namespace
 
 void AddStringsSorted(HWND combo, const std::vector<std::string>& strings) {
+  if (::SendMessageA(combo, CB_GETCOUNT, 0, 0) != 0) return AddOneByOne(combo, strings);
   const LCID locale = static_cast<LCID>(::SendMessageA(combo, CB_GETLOCALE, 0, 0));
-  std::vector<std::pair<std::string, const std::string*>> sorted;
-  sorted.reserve(strings.size());
-  for (const std::string& text : strings) sorted.emplace_back(SortKey(locale, text), &text);
-  std::sort(sorted.begin(), sorted.end());
 
-  bool unique = true;
-  for (std::size_t i = 1; i < sorted.size() && unique; ++i)
-    unique = sorted[i - 1].first != sorted[i].first &&
-             ::CompareStringA(locale, NORM_IGNORECASE, sorted[i - 1].second->c_str(), -1,
-                              sorted[i].second->c_str(), -1) == CSTR_LESS_THAN;
-  if (!unique) {
-    for (const std::string& text : strings)
-      ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    return;
+  const Entries entries(locale, strings);
+  struct Item {
+    std::uint64_t prefix;  // most comparisons end here
+    std::size_t index;
+  };
+  std::vector<Item> items(entries.size());
+  for (std::size_t i = 0; i < items.size(); ++i) items[i] = {entries.KeyPrefix(i), i};
+  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    const int order = entries.CompareKeys(a.index, b.index);
+    return order != 0 ? order < 0 : a.index < b.index;
+  });
+  std::vector<std::size_t> sorted(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) sorted[i] = items[i].index;
+
+  // Strings with equal sort keys form a group, and the box must find them
+  // equal too: where it does not, only the box can say where each goes.
+  // Between groups, the order of the sort keys is the order of the box's
+  // comparison, which is defined by them.
+  std::vector<std::size_t> groupOf(entries.size());
+  std::size_t groups = 0;
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    if (i > 0) {
+      if (entries.CompareKeys(sorted[i - 1], sorted[i]) != 0)
+        ++groups;
+      else if (!entries.CompareEqual(sorted[i - 1], sorted[i]))
+        return AddOneByOne(combo, strings);
+    }
+    groupOf[sorted[i]] = groups;
   }
-  const LRESULT count = ::SendMessageA(combo, CB_GETCOUNT, 0, 0);
-  for (const auto& [key, text] : sorted)
-    ::SendMessageA(combo, count == 0 ? CB_INSERTSTRING : CB_ADDSTRING,
-                   static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text->c_str()));
+  if (!sorted.empty()) ++groups;
+
+  // When string i is added, i strings are listed, those before its group
+  // among them.
+  std::vector<std::size_t> before(entries.size());
+  Counts listed(groups);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    before[i] = listed.Before(groupOf[i]);
+    listed.Add(groupOf[i]);
+  }
+
+  // Groups are listed in sort order; within a group, whose members `sorted`
+  // holds in file order, each stands where adding them one by one would put
+  // it.
+  std::vector<std::size_t> group;
+  for (std::size_t begin = 0, end; begin < sorted.size(); begin = end) {
+    for (end = begin + 1; end < sorted.size() && groupOf[sorted[end]] == groupOf[sorted[begin]];)
+      ++end;
+    group.clear();
+    for (std::size_t k = begin; k < end; ++k) {
+      const std::size_t i = sorted[k];
+      const std::size_t at =
+          InsertPosition(i, before[i], before[i] + group.size() - 1) - before[i];
+      group.insert(group.begin() + static_cast<std::ptrdiff_t>(at), i);
+    }
+    for (std::size_t i : group)
+      ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(entries.Text(i)));
+  }
 }
 
 }  // namespace plinor

@@ -9,13 +9,16 @@
 
 namespace plinor {
 
-// A sorted combo box places each added string by comparing it with its
-// entries (CompareString, ignoring case, in the box's locale): thousands of
-// comparisons through the window for a long list. When no two strings
-// compare equal, that order is unique, so the strings are sorted here by
-// their sort keys and appended in that order with CB_INSERTSTRING. When some
-// do compare equal, where each lands depends on the box's own search, so
-// they are added one by one as before.
+// A sorted combo box places each added string by a search through its
+// entries, comparing with CompareString ignoring case in the box's locale:
+// thousands of comparisons through the window for a long list. Here the
+// strings are sorted once by their sort keys, and strings that compare equal
+// (repeats, case variants) are placed among themselves exactly where the
+// box's search would put them one by one; the list is then appended in that
+// order with CB_INSERTSTRING, which does not search. The result is the same
+// list as adding every string with CB_ADDSTRING, in order. A box that is not
+// empty, or strings with equal sort keys that the box's comparison does not
+// find equal, get one CB_ADDSTRING each.
 void AddStringsSorted(HWND combo, const std::vector<std::string>& strings);
 
 }  // namespace plinor

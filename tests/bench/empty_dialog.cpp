@@ -1,5 +1,7 @@
-// An empty modal dialog: the floor for the launcher's start-up time.
+// The launcher's dialog with no logic: the floor for its start-up time.
 #include <windows.h>
+
+#include "ui/resource.h"
 
 namespace {
 
@@ -15,6 +17,6 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  ::DialogBoxParamA(instance, MAKEINTRESOURCEA(100), nullptr, Procedure, 0);
+  ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_LAUNCHER_DIALOG), nullptr, Procedure, 0);
   return 0;
 }

@@ -1,8 +1,8 @@
 // Whole-program timings under Wine, each beside its floor, measured in the
 // same run:
 //   start  the time from starting a program to its dialog being visible:
-//          PlinorLauncher.exe (its list filled from the history) beside an
-//          empty dialog program built the same way;
+//          PlinorLauncher.exe (its list filled from the history) beside
+//          empty_dialog.exe, the same template and manifest with no logic;
 //   launch the time from pressing Launch to the browser's process start,
 //          beside a bare CreateProcessA of the same program.
 // It prints medians of repeated runs and the launcher's peak memory.
@@ -97,7 +97,7 @@ int StartBenchmark(const std::string& folder, long lines, int runs) {
   SIZE_T peak = 0;
   for (int run = 0; run < runs; ++run) {
     // Alternate the two, so that both meet the same conditions.
-    Started empty = StartAndWait(Here() + "empty_dialog.exe", "Empty Dialog", folder);
+    Started empty = StartAndWait(Here() + "empty_dialog.exe", "Plinor Launcher", folder);
     floor.push_back(empty.milliseconds);
     Close(empty);
     Started started = StartAndWait(Here() + "PlinorLauncher.exe", "Plinor Launcher", folder);
@@ -117,7 +117,7 @@ int StartBenchmark(const std::string& folder, long lines, int runs) {
   }
   const double ours = Median(launcher);
   const double base = Median(floor);
-  std::printf("start  lines=%-7ld launcher %8.1f ms  empty dialog %8.1f ms  ratio %.2f  "
+  std::printf("start  lines=%-7ld launcher %8.1f ms  no-logic dialog %8.1f ms  ratio %.2f  "
               "peak working set %.1f MB  (medians of %d)\n",
               lines, ours, base, ours / base, static_cast<double>(peak) / 1048576.0, runs);
   return 0;
