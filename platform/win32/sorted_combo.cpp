@@ -187,7 +187,16 @@ void AddStringsSorted(HWND combo, const std::vector<std::string>& strings) {
 
   // Groups are listed in sort order; within a group, whose members `sorted`
   // holds in file order, each stands where adding them one by one would put
-  // it.
+  // it. The strings go straight to the combo box's list, where its
+  // CB_INSERTSTRING would pass them (a box without CBS_LOWERCASE or
+  // CBS_UPPERCASE changes nothing on the way): a hundred thousand messages
+  // fewer for a long history.
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  const bool toList = ::GetComboBoxInfo(combo, &info) && info.hwndList &&
+                      !(::GetWindowLongW(combo, GWL_STYLE) & (CBS_LOWERCASE | CBS_UPPERCASE));
+  const HWND target = toList ? info.hwndList : combo;
+  const UINT insert = toList ? LB_INSERTSTRING : CB_INSERTSTRING;
   std::vector<std::size_t> group;
   for (std::size_t begin = 0, end; begin < sorted.size(); begin = end) {
     for (end = begin + 1; end < sorted.size() && groupOf[sorted[end]] == groupOf[sorted[begin]];)
@@ -200,7 +209,7 @@ void AddStringsSorted(HWND combo, const std::vector<std::string>& strings) {
       group.insert(group.begin() + static_cast<std::ptrdiff_t>(at), i);
     }
     for (std::size_t i : group)
-      ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+      ::SendMessageW(target, insert, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(entries.Text(i)));
   }
 }

@@ -15,7 +15,7 @@ namespace plinor {
 // strings are sorted once by their sort keys, and strings that compare equal
 // (repeats, case variants) are placed among themselves exactly where the
 // box's search would put them one by one; the list is then appended in that
-// order with CB_INSERTSTRING, which does not search. The result is the same
+// order with insertions at the end, which do not search. The result is the same
 // list as adding every string with CB_ADDSTRING, in order. A box that is not
 // empty, or strings with equal sort keys that the box's comparison does not
 // find equal, get one CB_ADDSTRING each.
