@@ -3,6 +3,8 @@
 //   demo_press --fill ADDRESS   type the address and tick HTTPS
 //   demo_press --launch         press Launch
 //   demo_press --close          press Close
+//   demo_press --about          open the About box from the system menu
+//   demo_press --close-about    press the About box's OK
 #include <windows.h>
 
 #include <cstdio>
@@ -13,7 +15,8 @@
 int main(int argc, char** argv) {
   const bool fill = argc == 3 && std::strcmp(argv[1], "--fill") == 0;
   if (!fill && argc != 2) {
-    std::fprintf(stderr, "usage: demo_press --fill ADDRESS | --launch | --close\n");
+    std::fprintf(stderr,
+                 "usage: demo_press --fill ADDRESS | --launch | --close | --about | --close-about\n");
     return 2;
   }
   HWND dialog = nullptr;
@@ -24,6 +27,16 @@ int main(int argc, char** argv) {
   if (!dialog) {
     std::fprintf(stderr, "demo_press: the launcher's dialog did not appear\n");
     return 1;
+  }
+  if (std::strcmp(argv[1], "--about") == 0) {
+    ::PostMessageA(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "--close-about") == 0) {
+    HWND about = ::FindWindowA("#32770", "About Plinor Launcher");
+    if (!about) return 1;
+    ::PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
   }
   if (std::strcmp(argv[1], "--close") == 0) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

@@ -70,10 +70,14 @@ start_wine() {
   # replace the ones a test prefix has always used, and slow every start.
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  # A server started here, with nothing holding its output, lets the test
-  # runner see each program's end at once. Run by root, it is started without
-  # the right to override file permissions, so that a read-only file is
-  # read-only for the programs too.
+  start_wine_server
+}
+
+# A server started here, with nothing holding its output, lets the test
+# runner see each program's end at once. Run by root, it is started without
+# the right to override file permissions, so that a read-only file is
+# read-only for the programs too.
+start_wine_server() {
   if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     setpriv --bounding-set -dac_override,-dac_read_search \
       wineserver -p </dev/null >/dev/null 2>&1
@@ -81,6 +85,19 @@ start_wine() {
     wineserver -p </dev/null >/dev/null 2>&1
   fi
   "$wine64_loader" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# set_dpi N: the screen's DPI for the programs started from now on (96 is
+# 100 %). Wine reads it when its server starts, so the server is restarted.
+set_dpi() {
+  local key
+  for key in 'HKCU\Control Panel\Desktop' \
+             'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    "$wine64_loader" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+  done
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  start_wine_server
 }
 
 # window_manager yes|no: whether a window manager frames and moves the

@@ -1,5 +1,6 @@
 #include "ui/launcher_dlg.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/address_history.h"
@@ -49,6 +50,44 @@ class RedrawOff {
   HWND window_;
 };
 
+// The DPI of the screen a window is on. GetDpiForWindow exists from
+// Windows 10 on; before, every screen has the system's DPI.
+UINT DpiForWindow(HWND window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow) {
+    if (const UINT dpi = getDpiForWindow(window)) return dpi;
+  }
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+// The banner drawn nearest to the DPI: 100 % (the template's bitmap 138),
+// 125, 150, 175 or 200 %.
+int BannerForDpi(UINT dpi) {
+  const int banners[] = {IDB_BANNER, IDB_BANNER_125, IDB_BANNER_150, IDB_BANNER_175,
+                         IDB_BANNER_200};
+  const int step = (static_cast<int>(dpi) * 100 / USER_DEFAULT_SCREEN_DPI - 100 + 12) / 25;
+  return banners[std::clamp(step, 0, 4)];
+}
+
+// The template's static bitmap control, the banner. It has no id of its
+// own, so it is found by its style.
+HWND BannerControl(HWND dialog) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    char name[16] = {};
+    ::GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Static") == 0 &&
+        (::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+      return child;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 CLauncherDlg::CLauncherDlg(HINSTANCE instance, plinor::Platform& platform,
@@ -56,6 +95,10 @@ CLauncherDlg::CLauncherDlg(HINSTANCE instance, plinor::Platform& platform,
     : plinor::Dialog(instance, IDD_LAUNCHER_DIALOG, parent),
       platform_(platform),
       m_hIcon(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+CLauncherDlg::~CLauncherDlg() {
+  if (m_hBanner) ::DeleteObject(m_hBanner);
+}
 
 void CLauncherDlg::DoDataExchange(plinor::DataExchange& exchange) {
   exchange.Control(IDC_ADDRESS, m_comboAddress);
@@ -84,6 +127,12 @@ std::span<const plinor::MessageEntry> CLauncherDlg::MessageTable() const {
          static_cast<CLauncherDlg&>(d).OnLaunch();
          return TRUE;
        }},
+      // FALSE: the dialog manager still scales the dialog to the new DPI.
+      {WM_DPICHANGED, 0, 0,
+       [](plinor::Dialog& d, WPARAM w, LPARAM) -> INT_PTR {
+         static_cast<CLauncherDlg&>(d).OnDpiChanged(HIWORD(w));
+         return FALSE;
+       }},
   };
   return table;
 }
@@ -102,6 +151,9 @@ BOOL CLauncherDlg::OnInitDialog() {
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
                  reinterpret_cast<LPARAM>(m_hIcon));
+  // The template's banner is drawn for 96 DPI.
+  if (const UINT dpi = DpiForWindow(hwnd()); dpi != USER_DEFAULT_SCREEN_DPI)
+    ShowBannerForDpi(dpi);
 
   {
     // A long history fills the sorted list much faster in one go and
@@ -140,6 +192,23 @@ bool CLauncherDlg::OnPaint() {
 }
 
 HCURSOR CLauncherDlg::OnQueryDragIcon() { return m_hIcon; }
+
+void CLauncherDlg::OnDpiChanged(UINT dpi) { ShowBannerForDpi(dpi); }
+
+void CLauncherDlg::ShowBannerForDpi(UINT dpi) {
+  HWND banner = BannerControl(hwnd());
+  HBITMAP image = static_cast<HBITMAP>(::LoadImageA(
+      instance(), MAKEINTRESOURCEA(BannerForDpi(dpi)), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  if (!banner || !image) {
+    if (image) ::DeleteObject(image);
+    return;
+  }
+  // The static control takes the bitmap's size; the one it showed before is
+  // either the template's, which it keeps, or ours.
+  ::SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+  if (m_hBanner) ::DeleteObject(m_hBanner);
+  m_hBanner = image;
+}
 
 void CLauncherDlg::OnLaunch() {
   UpdateData(true);

@@ -10,6 +10,7 @@ class CLauncherDlg : public plinor::Dialog {
  public:
   CLauncherDlg(HINSTANCE instance, plinor::Platform& platform,
                HWND parent = nullptr);
+  ~CLauncherDlg() override;
 
  protected:
   void DoDataExchange(plinor::DataExchange& exchange) override;
@@ -20,6 +21,8 @@ class CLauncherDlg : public plinor::Dialog {
   bool OnPaint();
   HCURSOR OnQueryDragIcon();
   void OnLaunch();
+  // The window moved to a screen of another DPI.
+  void OnDpiChanged(UINT dpi);
 
  private:
   plinor::Platform& platform_;
@@ -27,4 +30,8 @@ class CLauncherDlg : public plinor::Dialog {
   std::string m_strAddress;
   int m_bUseHttps = 0;
   HICON m_hIcon;
+  // The banner drawn for the screen's DPI, when it is not the template's own.
+  HBITMAP m_hBanner = nullptr;
+
+  void ShowBannerForDpi(UINT dpi);
 };

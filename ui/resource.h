@@ -6,6 +6,11 @@
 #define IDR_ABOUTICON 128
 #define IDR_MAINFRAME 136
 #define IDB_BANNER 138
+/* The banner for screens of higher DPI: 125, 150, 175 and 200 %. */
+#define IDB_BANNER_125 139
+#define IDB_BANNER_150 140
+#define IDB_BANNER_175 141
+#define IDB_BANNER_200 142
 
 #define IDC_ADDRESS 1000
 #define IDC_USE_HTTPS 1004

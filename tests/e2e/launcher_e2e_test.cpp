@@ -2,8 +2,11 @@
 // Wine, checked by what a user, the history file and the browser can see.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "core/strings.h"
 #include "launcher_session.h"
+#include "ui/resource.h"
 
 namespace e2e {
 namespace {
@@ -320,7 +323,7 @@ TEST_F(Launcher, AboutBoxOpensFromTheSystemMenu) {
   ASSERT_FALSE(::IsWindow(about));
 
   // The About command itself, as the menu sends it.
-  launcher.PostSysCommand(0x0010);
+  launcher.PostSysCommand(IDM_ABOUTBOX);
   about = launcher.WaitForWindow("About Plinor Launcher");
   ASSERT_TRUE(about);
   EXPECT_FALSE(::IsWindowEnabled(launcher.dialog()));
@@ -341,6 +344,53 @@ TEST_F(Launcher, CloseButtonEndsTheProgram) {
   ::PostMessageA(launcher.dialog(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(launcher.dialog(), IDCANCEL)));
   EXPECT_EQ(launcher.WaitForExit(), 0u);
+}
+
+}  // namespace
+}  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// The first static control of `parent` of the given type (SS_BITMAP, SS_ICON),
+// and its size in pixels.
+SIZE StaticSize(HWND parent, LONG type) {
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != type) continue;
+    RECT r;
+    ::GetClientRect(child, &r);
+    return {r.right - r.left, r.bottom - r.top};
+  }
+  return {0, 0};
+}
+
+// The test command runs this again in a prefix set to 192 DPI, with
+// PLINOR_EXPECT_DPI=192.
+TEST(HighDpi, TheBannerAndTheAboutIconFollowTheScreensDpi) {
+  ::SetProcessDPIAware();  // pixels as the launcher sees them
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  const char* expected = std::getenv("PLINOR_EXPECT_DPI");
+  ASSERT_EQ(dpi, expected ? std::atoi(expected) : 96);
+
+  Machine machine;
+  machine.Install();
+  LauncherSession launcher(machine.folder());
+  ASSERT_TRUE(launcher.dialog());
+  // Bitmap 138 is 85 x 43; the others are drawn at 125 to 200 % of it.
+  const SIZE banner = StaticSize(launcher.dialog(), SS_BITMAP);
+  EXPECT_NEAR(banner.cx, 85.0 * dpi / 96, 3) << "at " << dpi << " DPI";
+  EXPECT_NEAR(banner.cy, 43.0 * dpi / 96, 2) << "at " << dpi << " DPI";
+
+  launcher.PostSysCommand(IDM_ABOUTBOX);
+  HWND about = launcher.WaitForWindow("About Plinor Launcher");
+  ASSERT_TRUE(about);
+  const SIZE icon = StaticSize(about, SS_ICON);
+  EXPECT_GE(icon.cx, 48 * dpi / 192) << "at " << dpi << " DPI";
+  EXPECT_EQ(icon.cx, icon.cy);
+  launcher.Answer(about, IDOK);
 }
 
 }  // namespace
