@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "core/messages.h"
 #include "core/narrow_string.h"
-#include "core/strings.h"
+#include "core/prompts.h"
+#include "core/texts.h"
 
 namespace plinor {
 

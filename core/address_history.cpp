@@ -1,10 +1,10 @@
 #include "core/address_history.h"
 
-#include "core/messages.h"
 #include "core/narrow_string.h"
+#include "core/prompts.h"
 #include "core/registry_lookups.h"
-#include "core/strings.h"
 #include "core/text_file.h"
+#include "core/texts.h"
 
 namespace plinor {
 
@@ -22,10 +22,7 @@ bool ReportFileError(Platform& platform, const std::string& path,
                      TextFile& file) {
   const std::uint32_t error = file.error();
   file.CloseAfterError();
-  ShowMessage(platform,
-              FormatText(platform.LoadStringA(IDS_HISTORY_FAILED), path,
-                         platform.ErrorText(error)),
-              kCaptionWithSpace, kMbOk | kMbIconInformation);
+  ReportFailure(platform, IDS_HISTORY_FAILED, path, error);
   return false;
 }
 

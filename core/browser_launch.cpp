@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "core/messages.h"
 #include "core/narrow_string.h"
+#include "core/prompts.h"
 #include "core/registry_lookups.h"
-#include "core/strings.h"
+#include "core/texts.h"
 
 namespace plinor {
 
@@ -85,11 +85,7 @@ void StartBrowser(Platform& platform, const std::string& browserPath,
   if (platform.CreateProcessA(nullptr, writable.data(), false,
                               kCreateDefaultErrorMode) > 0)
     return;
-  const std::uint32_t error = platform.GetLastError();
-  ShowMessage(platform,
-              FormatText(platform.LoadStringA(IDS_BROWSER_FAILED), commandLine,
-                         platform.ErrorText(error)),
-              kCaptionWithSpace, kMbOk | kMbIconInformation);
+  ReportFailure(platform, IDS_BROWSER_FAILED, commandLine, platform.GetLastError());
 }
 
 }  // namespace plinor

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include "core/messages.h"
 #include "core/narrow_string.h"
+#include "core/prompts.h"
 #include "core/registry_lookups.h"
-#include "core/strings.h"
+#include "core/texts.h"
 
 namespace plinor {
 

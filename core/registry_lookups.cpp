@@ -1,7 +1,7 @@
 #include "core/registry_lookups.h"
 
 #include "core/narrow_string.h"
-#include "core/strings.h"
+#include "core/texts.h"
 
 namespace plinor {
 

@@ -1,8 +1,10 @@
 // The launcher's boundary to the operating system.
 //
-// The launch logic reaches Windows only through this interface. Every
-// operation keeps the Win32 name and contract of the call it stands for, and
-// the few Win32 types and constants the logic needs are declared here with
+// The launch logic reaches Windows only through this interface. The registry
+// calls, ReadFile, WriteFile, CloseHandle, GetLastError, Sleep and
+// LoadStringA keep the Win32 name and contract of the call they stand for;
+// the others are narrowed to what the launcher needs, and say how below.
+// The few Win32 types and constants the logic needs are declared here with
 // Win32's own values, so the logic compiles without <windows.h>.
 //
 // Contracts the callers rely on:
@@ -12,16 +14,23 @@
 //     RegQueryValueExA copies at most *size bytes; when the value does not fit
 //     it returns kErrorMoreData and stores the size the value needs. With no
 //     data buffer it only stores the size.
-//   - Processes: CreateProcessA returns non-zero when the process started.
-//     The platform closes the new process's handles at once; nobody waits.
+//   - Processes: CreateProcessA takes only the four arguments the launcher
+//     varies (the rest are fixed, see below) and returns non-zero when the
+//     process started. The platform closes the new process's handles at
+//     once; nobody waits.
 //   - Prompts never fail the caller: a prompt that cannot appear returns 0.
-//   - Exit ends the process (the C runtime's exit) and does not return.
+//     MessageBoxA has no owner argument: its box never has one.
+//     AppMessageBox is the application's box, not a Win32 call.
+//   - Exit is the C runtime's exit: it ends the process and does not return.
 //   - Files: CreateFileA opens for reading and writing with no sharing, so
 //     no other opener can open the file while it is held, and an open fails
-//     while another opener holds it. A returned handle must be given back to
-//     CloseHandle. Failures leave the reason in GetLastError().
-//   - The platform never shows UI on its own behalf; callers decide what the
-//     user sees.
+//     while another opener holds it; of the dispositions it knows only the
+//     two below. SetFilePointerToEnd moves to the end of the file. A
+//     returned handle must be given back to CloseHandle. Failures leave the
+//     reason in GetLastError(); ErrorText is the system's text for one.
+//   - The platform shows nothing on its own behalf, and callers decide what
+//     the user sees, with one exception: Sleep shows the wait cursor while
+//     the thread pauses, since the window cannot answer meanwhile.
 #pragma once
 
 #include <cstddef>

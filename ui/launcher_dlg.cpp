@@ -5,7 +5,7 @@
 
 #include "core/address_history.h"
 #include "core/launch.h"
-#include "core/strings.h"
+#include "core/texts.h"
 #include "platform/win32/sorted_combo.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/about_dlg.h"
@@ -108,31 +108,11 @@ void CLauncherDlg::DoDataExchange(plinor::DataExchange& exchange) {
 
 std::span<const plinor::MessageEntry> CLauncherDlg::MessageTable() const {
   static const plinor::MessageEntry table[] = {
-      {WM_SYSCOMMAND, 0, 0,
-       [](plinor::Dialog& d, WPARAM w, LPARAM l) -> INT_PTR {
-         static_cast<CLauncherDlg&>(d).OnSysCommand(static_cast<UINT>(w), l);
-         return TRUE;
-       }},
-      {WM_PAINT, 0, 0,
-       [](plinor::Dialog& d, WPARAM, LPARAM) -> INT_PTR {
-         return static_cast<CLauncherDlg&>(d).OnPaint();
-       }},
-      {WM_QUERYDRAGICON, 0, 0,
-       [](plinor::Dialog& d, WPARAM, LPARAM) -> INT_PTR {
-         return reinterpret_cast<INT_PTR>(
-             static_cast<CLauncherDlg&>(d).OnQueryDragIcon());
-       }},
-      {WM_COMMAND, BN_CLICKED, IDOK,
-       [](plinor::Dialog& d, WPARAM, LPARAM) -> INT_PTR {
-         static_cast<CLauncherDlg&>(d).OnLaunch();
-         return TRUE;
-       }},
-      // FALSE: the dialog manager still scales the dialog to the new DPI.
-      {WM_DPICHANGED, 0, 0,
-       [](plinor::Dialog& d, WPARAM w, LPARAM) -> INT_PTR {
-         static_cast<CLauncherDlg&>(d).OnDpiChanged(HIWORD(w));
-         return FALSE;
-       }},
+      plinor::OnMessage<&CLauncherDlg::OnSysCommand>(WM_SYSCOMMAND),
+      plinor::OnMessage<&CLauncherDlg::OnPaint>(WM_PAINT),
+      plinor::OnMessage<&CLauncherDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+      plinor::OnCommand<&CLauncherDlg::OnLaunch>(BN_CLICKED, IDOK),
+      plinor::OnMessage<&CLauncherDlg::OnDpiChanged>(WM_DPICHANGED),
   };
   return table;
 }
@@ -166,13 +146,11 @@ BOOL CLauncherDlg::OnInitDialog() {
   return TRUE;
 }
 
-void CLauncherDlg::OnSysCommand(UINT command, LPARAM parameter) {
-  if ((command & 0xFFF0) == IDM_ABOUTBOX) {
-    CAboutDlg about(instance(), hwnd());
-    about.DoModal();
-    return;
-  }
-  ::DefWindowProcA(hwnd(), WM_SYSCOMMAND, command, parameter);
+bool CLauncherDlg::OnSysCommand(WPARAM command, LPARAM) {
+  if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;  // the system's own
+  CAboutDlg about(instance(), hwnd());
+  about.DoModal();
+  return true;
 }
 
 bool CLauncherDlg::OnPaint() {
@@ -193,7 +171,10 @@ bool CLauncherDlg::OnPaint() {
 
 HCURSOR CLauncherDlg::OnQueryDragIcon() { return m_hIcon; }
 
-void CLauncherDlg::OnDpiChanged(UINT dpi) { ShowBannerForDpi(dpi); }
+bool CLauncherDlg::OnDpiChanged(WPARAM dpi, LPARAM) {
+  ShowBannerForDpi(HIWORD(dpi));
+  return false;  // the dialog manager still scales the dialog to the new DPI
+}
 
 void CLauncherDlg::ShowBannerForDpi(UINT dpi) {
   HWND banner = BannerControl(hwnd());

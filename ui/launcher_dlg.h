@@ -17,12 +17,12 @@ class CLauncherDlg : public plinor::Dialog {
   std::span<const plinor::MessageEntry> MessageTable() const override;
   BOOL OnInitDialog() override;
 
-  void OnSysCommand(UINT command, LPARAM parameter);
+  bool OnSysCommand(WPARAM command, LPARAM parameter);
   bool OnPaint();
   HCURSOR OnQueryDragIcon();
   void OnLaunch();
-  // The window moved to a screen of another DPI.
-  void OnDpiChanged(UINT dpi);
+  // The window moved to a screen of another DPI (HIWORD of `dpi`).
+  bool OnDpiChanged(WPARAM dpi, LPARAM suggestedRect);
 
  private:
   plinor::Platform& platform_;

@@ -42,6 +42,57 @@ struct MessageEntry {
   INT_PTR (*handler)(Dialog& dialog, WPARAM wParam, LPARAM lParam);
 };
 
+namespace message_table {
+
+template <typename Member>
+struct ClassOf;
+template <typename C, typename M>
+struct ClassOf<M C::*> {
+  using type = C;
+};
+
+// What each kind of handler returns to the dialog procedure: a command that
+// returns nothing was handled (TRUE); a bool says whether the handler did
+// all that was needed, FALSE leaving the rest to the dialog manager; a
+// handle is the message's result.
+template <typename D>
+INT_PTR Invoke(D& dialog, void (D::*handler)(), WPARAM, LPARAM) {
+  (dialog.*handler)();
+  return TRUE;
+}
+template <typename D>
+INT_PTR Invoke(D& dialog, bool (D::*handler)(), WPARAM, LPARAM) {
+  return (dialog.*handler)() ? TRUE : FALSE;
+}
+template <typename D>
+INT_PTR Invoke(D& dialog, bool (D::*handler)(WPARAM, LPARAM), WPARAM wParam, LPARAM lParam) {
+  return (dialog.*handler)(wParam, lParam) ? TRUE : FALSE;
+}
+template <typename D, typename Handle>
+INT_PTR Invoke(D& dialog, Handle* (D::*handler)(), WPARAM, LPARAM) {
+  return reinterpret_cast<INT_PTR>((dialog.*handler)());
+}
+
+template <auto Handler>
+INT_PTR Call(Dialog& dialog, WPARAM wParam, LPARAM lParam) {
+  using D = typename ClassOf<decltype(Handler)>::type;
+  return Invoke(static_cast<D&>(dialog), Handler, wParam, lParam);
+}
+
+}  // namespace message_table
+
+// A message table entry that calls a member of the dialog's class:
+//   OnMessage<&CMyDlg::OnPaint>(WM_PAINT)
+//   OnCommand<&CMyDlg::OnLaunch>(BN_CLICKED, IDOK)
+template <auto Handler>
+constexpr MessageEntry OnMessage(UINT message) {
+  return {message, 0, 0, &message_table::Call<Handler>};
+}
+template <auto Handler>
+constexpr MessageEntry OnCommand(WORD notification, WORD controlId) {
+  return {WM_COMMAND, notification, controlId, &message_table::Call<Handler>};
+}
+
 class Dialog {
  public:
   Dialog(HINSTANCE instance, int templateId, HWND parent)

@@ -10,7 +10,7 @@
 #include "core/address_check.h"
 #include "core/address_history.h"
 #include "core/browser_launch.h"
-#include "core/strings.h"
+#include "core/texts.h"
 #include "real_file_platform.h"
 
 using namespace plinor;

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "tests/unit/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 namespace plinor::testing {
 

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/resource.h"
+
 namespace {
 
 double Now() {
@@ -102,7 +104,7 @@ int StartBenchmark(const std::string& folder, long lines, int runs) {
     Close(empty);
     Started started = StartAndWait(Here() + "PlinorLauncher.exe", "Plinor Launcher", folder);
     launcher.push_back(started.milliseconds);
-    const LRESULT count = ::SendMessageW(::GetDlgItem(started.dialog, 1000), CB_GETCOUNT, 0, 0);
+    const LRESULT count = ::SendMessageW(::GetDlgItem(started.dialog, IDC_ADDRESS), CB_GETCOUNT, 0, 0);
     if (count != (lines ? lines : 1)) {
       std::fprintf(stderr, "the list holds %ld entries, expected %ld\n",
                    static_cast<long>(count), lines);
@@ -156,7 +158,7 @@ int LaunchBenchmark(const std::string& folder, const std::string& browser,
   ::DeleteFileA(log.c_str());
   ::SetEnvironmentVariableA("PLINOR_RECORDER_LOG", log.c_str());
   Started launcher = StartAndWait(Here() + "PlinorLauncher.exe", "Plinor Launcher", folder);
-  HWND address = ::GetDlgItem(launcher.dialog, 1000);
+  HWND address = ::GetDlgItem(launcher.dialog, IDC_ADDRESS);
   ::SendMessageA(address, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("10.0.0.1"));
 
   std::vector<double> launch;

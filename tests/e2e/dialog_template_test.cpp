@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "launcher_session.h"
 #include "ui/resource.h"
+#include "ui/version.h"
 
 namespace e2e {
 namespace {
@@ -136,21 +138,41 @@ class DialogTemplate : public ::testing::Test {
   HMODULE program = nullptr;
 };
 
+// Everything of a template but its controls, as one printable text. Both
+// dialogs sit at 0,0, name no menu and no class of their own, and use
+// MS Sans Serif at 8 points.
+struct Expected {
+  DWORD style, exStyle;
+  short cx, cy;
+  std::string caption;
+};
+std::string Header(const Expected& e) {
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "style 0x%lx ex 0x%lx at 0,0 size %dx%d menu \"\" class \"\" \"%s\" 8 pt MS Sans Serif",
+                static_cast<unsigned long>(e.style), static_cast<unsigned long>(e.exStyle), e.cx,
+                e.cy, e.caption.c_str());
+  return text;
+}
+std::string Header(const Template& t) {
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "style 0x%lx ex 0x%lx at %d,%d size %dx%d menu \"%s\" class \"%s\" \"%s\" %u pt %s",
+                static_cast<unsigned long>(t.style), static_cast<unsigned long>(t.exStyle), t.x, t.y,
+                t.cx, t.cy, t.menu.c_str(), t.windowClass.c_str(), t.caption.c_str(),
+                static_cast<unsigned>(t.pointSize), t.typeface.c_str());
+  return text;
+}
+
 constexpr DWORD kStatic = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kNone = static_cast<DWORD>(IDC_STATIC);
 
 TEST_F(DialogTemplate, LauncherDialogIsAsDesigned) {
   ASSERT_TRUE(program);
   const Template t = Load(IDD_LAUNCHER_DIALOG);
-  EXPECT_EQ(t.style, static_cast<DWORD>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE |
-                                        WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
-  EXPECT_EQ(t.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
-  EXPECT_EQ(std::vector<short>({t.x, t.y, t.cx, t.cy}), std::vector<short>({0, 0, 238, 132}));
-  EXPECT_EQ(t.menu, "");
-  EXPECT_EQ(t.windowClass, "");
-  EXPECT_EQ(t.caption, "Plinor Launcher");
-  EXPECT_EQ(t.pointSize, 8);
-  EXPECT_EQ(t.typeface, "MS Sans Serif");
+  EXPECT_EQ(Header(t), Header({DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION |
+                                  WS_SYSMENU | WS_MINIMIZEBOX,
+                              WS_EX_APPWINDOW, 238, 132, "Plinor Launcher"}));
   const std::vector<Control> expected = {
       {"#128", IDOK, "Launch", 115, 100, 50, 14, kStatic | WS_TABSTOP | BS_DEFPUSHBUTTON},
       {"#128", IDCANCEL, "Close", 167, 100, 50, 14, kStatic | WS_TABSTOP | BS_PUSHBUTTON},
@@ -170,20 +192,13 @@ TEST_F(DialogTemplate, LauncherDialogIsAsDesigned) {
 TEST_F(DialogTemplate, AboutBoxIsAsDesigned) {
   ASSERT_TRUE(program);
   const Template t = Load(IDD_ABOUTBOX);
-  EXPECT_EQ(t.style,
-            static_cast<DWORD>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU));
-  EXPECT_EQ(t.exStyle, 0u);
-  EXPECT_EQ(std::vector<short>({t.x, t.y, t.cx, t.cy}), std::vector<short>({0, 0, 235, 55}));
-  EXPECT_EQ(t.menu, "");
-  EXPECT_EQ(t.windowClass, "");
-  EXPECT_EQ(t.caption, "About Plinor Launcher");
-  EXPECT_EQ(t.pointSize, 8);
-  EXPECT_EQ(t.typeface, "MS Sans Serif");
+  EXPECT_EQ(Header(t), Header({DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0,
+                              235, 55, "About Plinor Launcher"}));
   const std::vector<Control> expected = {
       {"#130", kNone, "#" + std::to_string(IDR_ABOUTICON), 11, 17, 20, 20, kStatic | SS_ICON},
-      {"#130", kNone, "Plinor Launcher 2.2", 40, 10, 119, 8,
+      {"#130", kNone, PLINOR_ABOUT_TEXT, 40, 10, 119, 8,
        kStatic | WS_GROUP | SS_LEFT | SS_NOPREFIX},
-      {"#130", kNone, "Copyright (C) 2026 Talvor Systems", 40, 25, 152, 8,
+      {"#130", kNone, PLINOR_COPYRIGHT, 40, 25, 152, 8,
        kStatic | WS_GROUP | SS_LEFT},
       {"#128", IDOK, "OK", 178, 7, 50, 14, kStatic | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON},
   };

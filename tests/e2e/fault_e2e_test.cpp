@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "launcher_session.h"
+#include "ui/resource.h"
 
 namespace e2e {
 namespace {
@@ -215,7 +216,7 @@ TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
     });
     for (int i = 0; i < kLaunches && stuck->empty(); ++i) {
       const std::string address = prefix + std::to_string(i);
-      ::SendMessageA(::GetDlgItem(launcher->dialog(), 1000), WM_SETTEXT, 0,
+      ::SendMessageA(::GetDlgItem(launcher->dialog(), IDC_ADDRESS), WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(address.c_str()));
       if (!PressLaunch(launcher->dialog())) {
         std::optional<Box> box = launcher->WaitForBox();

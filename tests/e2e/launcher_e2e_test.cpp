@@ -4,9 +4,10 @@
 
 #include <cstdlib>
 
-#include "core/strings.h"
+#include "core/texts.h"
 #include "launcher_session.h"
 #include "ui/resource.h"
+#include "ui/version.h"
 
 namespace e2e {
 namespace {
@@ -319,8 +320,7 @@ TEST_F(Launcher, AboutBoxOpensFromTheSystemMenu) {
   HWND about = launcher.WaitForWindow("About Plinor Launcher");
   ASSERT_TRUE(about);
   launcher.Answer(about, IDOK);
-  for (int i = 0; i < 1500 && ::IsWindow(about); ++i) ::Sleep(20);
-  ASSERT_FALSE(::IsWindow(about));
+  ASSERT_TRUE(launcher.WaitForClosed(about));
 
   // The About command itself, as the menu sends it.
   launcher.PostSysCommand(IDM_ABOUTBOX);
@@ -331,9 +331,9 @@ TEST_F(Launcher, AboutBoxOpensFromTheSystemMenu) {
   for (HWND child = ::GetWindow(about, GW_CHILD); child;
        child = ::GetWindow(child, GW_HWNDNEXT))
     texts.push_back(WindowText(child));
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "Plinor Launcher 2.2"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), PLINOR_ABOUT_TEXT), texts.end());
   launcher.Answer(about, IDOK);
-  for (int i = 0; i < 1500 && ::IsWindow(about); ++i) ::Sleep(20);
+  launcher.WaitForClosed(about);
   EXPECT_FALSE(::IsWindow(about));
   EXPECT_TRUE(::IsWindowEnabled(launcher.dialog()));
   EXPECT_TRUE(launcher.Running());

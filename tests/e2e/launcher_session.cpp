@@ -1,5 +1,7 @@
 #include "launcher_session.h"
 
+#include "ui/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,9 +10,21 @@
 
 namespace e2e {
 
+bool WaitUntil(const std::function<bool()>& done, const std::string& what, DWORD timeout,
+               std::source_location caller) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeout;
+  for (;;) {
+    if (done()) return true;
+    if (::GetTickCount64() >= deadline) break;
+    ::Sleep(20);
+  }
+  ADD_FAILURE_AT(caller.file_name(), static_cast<int>(caller.line()))
+      << "waited " << timeout / 1000 << " s for " << what;
+  return false;
+}
+
 namespace {
 
-constexpr DWORD kTimeout = 30000;  // every wait ends after this, failing
 constexpr const char* kPlinorKey = "Software\\Talvor Systems";
 constexpr const char* kInstallKey = "Software\\Talvor Systems\\Plinor 2.1\\en";
 constexpr const char* kJavaKey = "Software\\JavaSoft\\Java Runtime Environment";
@@ -207,15 +221,11 @@ std::vector<BrowserStart> Machine::Starts() const {
   return starts;
 }
 
-std::vector<BrowserStart> Machine::WaitForStarts(std::size_t count) const {
-  const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
-  std::vector<BrowserStart> starts = Starts();
-  while (starts.size() < count && ::GetTickCount64() < deadline) {
-    ::Sleep(20);
-    starts = Starts();
-  }
-  EXPECT_GE(starts.size(), count) << "got " << starts.size()
-                                  << " browser starts, expected " << count;
+std::vector<BrowserStart> Machine::WaitForStarts(std::size_t count,
+                                                 std::source_location caller) const {
+  std::vector<BrowserStart> starts;
+  WaitUntil([&] { return (starts = Starts()).size() >= count; },
+            std::to_string(count) + " browser starts", kTimeout, caller);
   return starts;
 }
 
@@ -232,7 +242,15 @@ LauncherSession::LauncherSession(const std::string& directory) {
     ADD_FAILURE() << "could not start " << exe << ": " << ::GetLastError();
     return;
   }
-  dialog_ = WaitForWindow("Plinor Launcher");
+  // The launcher's dialog is the one with the address box; its caption is
+  // for the tests to check.
+  WaitUntil(
+      [&] {
+        for (HWND window : Dialogs())
+          if (::GetDlgItem(window, IDC_ADDRESS)) dialog_ = window;
+        return dialog_ != nullptr;
+      },
+      "the launcher's dialog");
   ::WaitForInputIdle(process_.hProcess, kTimeout);
 }
 
@@ -265,44 +283,49 @@ std::vector<HWND> LauncherSession::Dialogs() const {
   return windows;
 }
 
-HWND LauncherSession::WaitForWindow(const std::string& caption) {
-  const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
-  while (::GetTickCount64() < deadline) {
-    for (HWND window : Dialogs())
-      if (WindowText(window) == caption) return window;
-    ::Sleep(20);
-  }
-  ADD_FAILURE() << "no window \"" << caption << "\" appeared";
-  return nullptr;
+HWND LauncherSession::WaitForWindow(const std::string& caption, std::source_location caller) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : Dialogs())
+          if (WindowText(window) == caption) found = window;
+        return found != nullptr;
+      },
+      "a window \"" + caption + "\"", kTimeout, caller);
+  return found;
+}
+
+bool LauncherSession::WaitForClosed(HWND window, std::source_location caller) {
+  return WaitUntil([&] { return !::IsWindow(window); }, "a window to close", kTimeout, caller);
 }
 
 std::string LauncherSession::AddressText() const {
-  return WindowText(::GetDlgItem(dialog_, 1000));
+  return WindowText(::GetDlgItem(dialog_, IDC_ADDRESS));
 }
 
 void LauncherSession::SetAddressText(const std::string& text) {
-  ::SendMessageA(::GetDlgItem(dialog_, 1000), WM_SETTEXT, 0,
+  ::SendMessageA(::GetDlgItem(dialog_, IDC_ADDRESS), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 bool LauncherSession::HttpsTicked() const {
-  return ::SendMessageA(::GetDlgItem(dialog_, 1004), BM_GETCHECK, 0, 0) ==
+  return ::SendMessageA(::GetDlgItem(dialog_, IDC_USE_HTTPS), BM_GETCHECK, 0, 0) ==
          BST_CHECKED;
 }
 
 void LauncherSession::SetHttps(bool ticked) {
-  ::SendMessageA(::GetDlgItem(dialog_, 1004), BM_SETCHECK,
+  ::SendMessageA(::GetDlgItem(dialog_, IDC_USE_HTTPS), BM_SETCHECK,
                  ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 std::size_t LauncherSession::ItemCount() const {
   return static_cast<std::size_t>(
-      ::SendMessageW(::GetDlgItem(dialog_, 1000), CB_GETCOUNT, 0, 0));
+      ::SendMessageW(::GetDlgItem(dialog_, IDC_ADDRESS), CB_GETCOUNT, 0, 0));
 }
 
 std::vector<std::string> LauncherSession::ListItems() const {
   // The W messages: across processes the A ones hand back UTF-16 unconverted.
-  HWND combo = ::GetDlgItem(dialog_, 1000);
+  HWND combo = ::GetDlgItem(dialog_, IDC_ADDRESS);
   std::vector<std::string> items;
   const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -345,16 +368,16 @@ HWND LauncherSession::FindBox(const std::set<HWND>& seen) const {
   return nullptr;
 }
 
-std::optional<Box> LauncherSession::WaitForBox() {
-  const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
-  while (::GetTickCount64() < deadline) {
-    if (HWND box = FindBox()) return ReadBox(box);
-    ::Sleep(20);
-  }
-  return std::nullopt;
+std::optional<Box> LauncherSession::WaitForBox(std::source_location caller) {
+  HWND box = nullptr;
+  if (!WaitUntil([&] { return (box = FindBox()) != nullptr; }, "a message box", kTimeout,
+                 caller))
+    return std::nullopt;
+  return ReadBox(box);
 }
 
-std::vector<Box> LauncherSession::Launch(std::vector<int> answers) {
+std::vector<Box> LauncherSession::Launch(std::vector<int> answers,
+                                         std::source_location caller) {
   std::atomic<bool> done{false};
   HWND dialog = dialog_;
   // A sent command returns only when the launcher's handler has finished,
@@ -368,22 +391,22 @@ std::vector<Box> LauncherSession::Launch(std::vector<int> answers) {
   });
   std::vector<Box> boxes;
   std::set<HWND> answered;
-  const ULONGLONG deadline = ::GetTickCount64() + 4 * kTimeout;
-  while (!done && ::GetTickCount64() < deadline) {
-    while (HWND window = FindBox(answered)) {
-      boxes.push_back(ReadBox(window));
-      answered.insert(window);
-      int answer = IDOK;
-      if (!answers.empty()) {
-        answer = answers.front();
-        answers.erase(answers.begin());
-      }
-      Answer(window, answer);
-    }
-    ::Sleep(20);
-  }
+  WaitUntil(
+      [&] {
+        while (HWND window = FindBox(answered)) {
+          boxes.push_back(ReadBox(window));
+          answered.insert(window);
+          int answer = IDOK;
+          if (!answers.empty()) {
+            answer = answers.front();
+            answers.erase(answers.begin());
+          }
+          Answer(window, answer);
+        }
+        return done.load();
+      },
+      "the end of the launch", 4 * kTimeout, caller);
   press.join();
-  EXPECT_TRUE(done) << "the launch did not end";
   return boxes;
 }
 
@@ -399,20 +422,18 @@ void LauncherSession::PostSysCommand(WPARAM command, LPARAM parameter) {
   ::PostMessageA(dialog_, WM_SYSCOMMAND, command, parameter);
 }
 
-bool LauncherSession::WaitForMenu() {
-  const ULONGLONG deadline = ::GetTickCount64() + kTimeout;
-  while (::GetTickCount64() < deadline) {
-    for (HWND window = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr);
-         window; window = ::FindWindowExA(nullptr, window, "#32768", nullptr)) {
-      DWORD process = 0;
-      ::GetWindowThreadProcessId(window, &process);
-      if (process == process_.dwProcessId && ::IsWindowVisible(window))
-        return true;
-    }
-    ::Sleep(20);
-  }
-  ADD_FAILURE() << "no menu opened";
-  return false;
+bool LauncherSession::WaitForMenu(std::source_location caller) {
+  return WaitUntil(
+      [&] {
+        for (HWND window = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); window;
+             window = ::FindWindowExA(nullptr, window, "#32768", nullptr)) {
+          DWORD process = 0;
+          ::GetWindowThreadProcessId(window, &process);
+          if (process == process_.dwProcessId && ::IsWindowVisible(window)) return true;
+        }
+        return false;
+      },
+      "a menu of the launcher to open", kTimeout, caller);
 }
 
 void LauncherSession::TypeKey(WORD key) {

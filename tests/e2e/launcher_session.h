@@ -9,10 +9,21 @@
 #include <ostream>
 #include <optional>
 #include <set>
+#include <source_location>
 #include <string>
 #include <vector>
 
 namespace e2e {
+
+// Every wait ends after this, failing.
+inline constexpr DWORD kTimeout = 30000;
+
+// Polls `done` every 20 ms until it returns true, or until `timeout` ms have
+// passed: then it reports, at the caller's line, that `what` did not happen,
+// and returns false.
+bool WaitUntil(const std::function<bool()>& done, const std::string& what,
+               DWORD timeout = kTimeout,
+               std::source_location caller = std::source_location::current());
 
 // A message box the launcher showed, as the user saw it.
 struct Box {
@@ -58,7 +69,8 @@ class Machine {
 
   std::vector<BrowserStart> Starts() const;
   // Waits until at least `count` starts are recorded.
-  std::vector<BrowserStart> WaitForStarts(std::size_t count) const;
+  std::vector<BrowserStart> WaitForStarts(
+      std::size_t count, std::source_location caller = std::source_location::current()) const;
 
   static std::string BuildFolder();  // where the executables are
 
@@ -87,19 +99,24 @@ class LauncherSession {
 
   // Presses Launch and returns when the launch has ended, answering each
   // message box on the way with the next answer (IDOK when none is left).
-  std::vector<Box> Launch(std::vector<int> answers = {});
+  std::vector<Box> Launch(std::vector<int> answers = {},
+                          std::source_location caller = std::source_location::current());
   // Sends a key to the focused control, as typing it would.
   void PressKey(WORD key);
   // Sends a system-menu command to the dialog and returns at once.
   void PostSysCommand(WPARAM command, LPARAM parameter = 0);
   // Waits for a popup menu of the launcher to open.
-  bool WaitForMenu();
+  bool WaitForMenu(std::source_location caller = std::source_location::current());
   // Types a key on the keyboard.
   void TypeKey(WORD key);
 
   // A top-level dialog of the launcher other than the main one, by caption.
-  HWND WaitForWindow(const std::string& caption);
-  std::optional<Box> WaitForBox();
+  HWND WaitForWindow(const std::string& caption,
+                     std::source_location caller = std::source_location::current());
+  // Waits for a window to close.
+  bool WaitForClosed(HWND window,
+                     std::source_location caller = std::source_location::current());
+  std::optional<Box> WaitForBox(std::source_location caller = std::source_location::current());
   // A message box the launcher shows now, other than those in `seen`.
   HWND FindBox(const std::set<HWND>& seen = {}) const;
   Box ReadBox(HWND window) const;

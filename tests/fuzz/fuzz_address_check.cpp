@@ -7,7 +7,7 @@
 
 #include "core/address_check.h"
 #include "core/narrow_string.h"
-#include "tests/unit/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 using namespace plinor;
 

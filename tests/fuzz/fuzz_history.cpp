@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/address_history.h"
-#include "core/strings.h"
+#include "core/texts.h"
 #include "fuzz_input.h"
-#include "tests/unit/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 using namespace plinor;
 

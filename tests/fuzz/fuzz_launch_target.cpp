@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "argv_count.h"
+#include "tests/support/argv_count.h"
 #include "core/launch.h"
-#include "core/strings.h"
+#include "core/texts.h"
 #include "fuzz_input.h"
-#include "tests/unit/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 using namespace plinor;
 

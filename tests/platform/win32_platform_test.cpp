@@ -4,12 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "core/address_history.h"
 #include "core/registry_lookups.h"
-#include "core/strings.h"
+#include "core/texts.h"
 
 namespace plinor {
 namespace {
@@ -196,6 +197,34 @@ TEST_F(Win32, ErrorTextIsTheSystemsWithoutLineBreaks) {
   EXPECT_EQ(platform.ErrorText(0xDEADu), "Error 57005.");
 }
 
+// The application box names the program in its caption and adds the
+// exclamation icon only to a type that names no icon, as the real box shows.
+TEST_F(Win32, TheApplicationBoxAddsTheExclamationIconToATypeWithoutOne) {
+  const std::pair<UINT, LPCSTR> cases[] = {{MB_OK, IDI_EXCLAMATION},
+                                           {MB_OK | MB_ICONINFORMATION, IDI_ASTERISK}};
+  for (const auto& [type, icon] : cases) {
+    HICON shown = nullptr;
+    std::thread reader([&shown] {
+      for (int i = 0; i < 1500; ++i, ::Sleep(20)) {
+        HWND box = ::FindWindowA("#32770", "platform_tests");
+        if (!box || !::IsWindowVisible(box)) continue;
+        for (HWND child = ::GetWindow(box, GW_CHILD); child && !shown;
+             child = ::GetWindow(child, GW_HWNDNEXT)) {
+          char name[16] = {};
+          ::GetClassNameA(child, name, sizeof name);
+          if (lstrcmpiA(name, "Static") == 0)
+            shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
+        }
+        ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return;
+      }
+    });
+    EXPECT_EQ(platform.AppMessageBox("text", type), IDOK);
+    reader.join();
+    EXPECT_EQ(shown, ::LoadIconA(nullptr, icon)) << "type " << type;
+  }
+}
+
 // The lead bytes of code page 932.
 struct ShiftJis : CodePage {
   bool IsDBCSLeadByte(unsigned char byte) const override {
@@ -208,140 +237,6 @@ TEST_F(Win32, ApplicationTitleIsTheFileNameWithoutExtension) {
   // \x83\x5C is one character whose second byte is a backslash.
   EXPECT_EQ(FileTitle("C:\\\x83\x5C\\Plinor\x83\x5C.exe", ShiftJis()), "Plinor\x83\x5C");
   EXPECT_EQ(FileTitle("C:\\a/b\\PlinorLauncher.EXE", ShiftJis()), "PlinorLauncher");
-}
-
-}  // namespace
-}  // namespace plinor
-
-// The fuzz tests count arguments the way CommandLineToArgvW splits a command
-// line; here that count meets the real splitter.
-#include <shellapi.h>
-
-#include "core/browser_launch.h"
-#include "tests/fuzz/argv_count.h"
-
-namespace plinor {
-namespace {
-
-int RealArgumentCount(const std::string& line) {
-  const int size = ::MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, wide.data(), size);
-  int count = 0;
-  LPWSTR* arguments = ::CommandLineToArgvW(wide.c_str(), &count);
-  ::LocalFree(arguments);
-  return count;
-}
-
-TEST(CommandLineSplit, CountsAsTheRealSplitterDoes) {
-  const char* lines[] = {
-      "a",
-      "\"C:\\B\\IEXPLORE.EXE\" file:///C:/P/common/common/launcher.html?ROUTER=x",
-      "C:\\NS\\NETSCP.EXE  file:///\"C:/P/launcher.html\"?USEHTTPS=1?ROUTER=1.2",
-      "\"C file:///::/Apps/;common?ROUTER=\"%",
-      "p file:///0?ROUTER=.:\\\t\n\n",
-      "p a\\\"b c",
-      "p \"a\"\"b c\" d",
-      "p \"a\"\"\"b c",
-      "p a\\\\\"b c\" d",
-      "p \t  ",
-      "\"unterminated program name",
-      "p \"\" \"\"",
-      "p a\"b\"\"c d",
-  };
-  for (const char* line : lines)
-    EXPECT_EQ(testing::CountArguments(line), RealArgumentCount(line))
-        << ::testing::PrintToString(std::string(line));
-}
-
-}  // namespace
-}  // namespace plinor
-
-#include "platform/win32/sorted_combo.h"
-
-namespace plinor {
-namespace {
-
-// A sorted combo box of its own, in a window of its own.
-class SortedCombo : public ::testing::Test {
- protected:
-  SortedCombo() {
-    parent = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 200, nullptr,
-                             nullptr, nullptr, nullptr);
-  }
-  ~SortedCombo() override { ::DestroyWindow(parent); }
-
-  HWND NewCombo() {
-    return ::CreateWindowA("COMBOBOX", "", WS_CHILD | CBS_DROPDOWN | CBS_SORT,
-                           0, 0, 100, 100, parent, nullptr, nullptr, nullptr);
-  }
-  static std::vector<std::string> Items(HWND combo) {
-    std::vector<std::string> items;
-    const LRESULT count = ::SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-      std::string text(
-          static_cast<std::size_t>(::SendMessageA(combo, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
-      text.resize(static_cast<std::size_t>(::SendMessageA(
-          combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-      items.push_back(text);
-    }
-    return items;
-  }
-  // The list as adding the strings one by one makes it.
-  std::vector<std::string> OneByOne(const std::vector<std::string>& strings) {
-    HWND combo = NewCombo();
-    for (const std::string& text : strings)
-      ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    return Items(combo);
-  }
-  std::vector<std::string> AtOnce(const std::vector<std::string>& strings) {
-    HWND combo = NewCombo();
-    AddStringsSorted(combo, strings);
-    // Later additions still find their place.
-    ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("10.0.0.5"));
-    return Items(combo);
-  }
-
-  HWND parent;
-};
-
-TEST_F(SortedCombo, FillingAtOnceListsExactlyAsAddingOneByOne) {
-  ASSERT_TRUE(parent) << "needs a display";
-  if (const char* acp = std::getenv("PLINOR_EXPECT_ACP")) {
-    ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(acp)));
-  }
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"192.168.0.1"},
-      {"zeta", "10.0.0.2", "Alpha", "", "_x", "~z", "10.0.0.10", "a-b", "ab",
-       "a b", "\xe9t\xe9", "Etz", "e", "10.0.0.1 ", std::string("n\0ul", 4)},
-      // Equal but for case, repeated, empty, cut at a NUL, trailing blanks,
-      // and double-byte text (in code page 932, \x82\x81 and \x82\x60 are a
-      // full-width a and A).
-      {"Host", "host", "HOST", "b", "a", "host", "10.0.0.1", "10.0.0.1", "HOst", "hOST",
-       "", "", std::string("host\0x", 6), "host ", "host", "\x83\x5C", "\x82\x81",
-       "\x82\x60", "\x82\x81", "\x83\x61", "B", "A", "a"},
-  };
-  for (const auto& strings : cases) {
-    std::vector<std::string> expected = strings;
-    expected.push_back("10.0.0.5");
-    EXPECT_EQ(AtOnce(strings), OneByOne(expected));
-  }
-  // Many addresses in recording order, as real histories hold them: host
-  // names in mixed case, repeats, blanks, long lines.
-  std::vector<std::string> many;
-  for (int i = 0; i < 3000; ++i) {
-    const int j = i * 7919 % 3000;
-    std::string line = "10." + std::to_string(j / 256) + "." + std::to_string(j % 256);
-    if (j % 4 == 0) line = (j % 20 ? "sw-core-" : "SW-CORE-") + std::to_string(j % 97);
-    if (j % 50 == 0) line += "  ";
-    if (j % 333 == 0) line = std::string(200, 'x') + std::to_string(j);
-    if (j % 100 == 1 && !many.empty()) line = many[many.size() / 2];
-    many.push_back(line);
-  }
-  std::vector<std::string> expected = many;
-  expected.push_back("10.0.0.5");
-  EXPECT_EQ(AtOnce(many), OneByOne(expected));
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/strings.h"
-#include "fake_platform.h"
+#include "core/texts.h"
+#include "tests/support/fake_platform.h"
 
 namespace plinor {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/strings.h"
-#include "fake_platform.h"
+#include "core/texts.h"
+#include "tests/support/fake_platform.h"
 
 namespace plinor {
 namespace {
@@ -132,7 +132,7 @@ TEST(BrowserLaunch, NotInstalledShowsMessage109BeforeAnyInternetExplorerLookup) 
     ASSERT_EQ(p.prompts.size(), 1u) << command;
     EXPECT_EQ(p.prompts[0].text, IDS_NOT_INSTALLED_TEXT);
     EXPECT_TRUE(p.prompts[0].applicationBox);
-    EXPECT_EQ(p.prompts[0].type, 0x30u);  // MB_OK with the exclamation added
+    EXPECT_EQ(p.prompts[0].type, 0u);  // MB_OK
     for (const auto& open : p.opens) EXPECT_NE(open.subKey, kIeKey) << command;
     EXPECT_TRUE(p.starts.empty());
   }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 namespace plinor {
 namespace {

@@ -1,8 +1,11 @@
-// The unowned prompts of the launch checks.
+// The unowned prompts of the launch: the checks' messages, and the reports
+// of what failed and why.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "core/narrow_string.h"
 #include "platform/platform.h"
 
 namespace plinor {
@@ -21,6 +24,16 @@ inline int ShowMessage(Platform& platform, const std::string& text,
 inline void ShowCheckMessage(Platform& platform, unsigned id) {
   ShowMessage(platform, platform.LoadStringA(id), kCaptionWithSpace,
               kMbOk | kMbIconInformation);
+}
+
+// Reports a failure: string `id`, whose %1 becomes `subject` (the file or
+// the command line that failed) and %2 the system's text for `error`, with
+// the first caption and type 0x40.
+inline void ReportFailure(Platform& platform, unsigned id, const std::string& subject,
+                          std::uint32_t error) {
+  ShowMessage(platform,
+              FormatText(platform.LoadStringA(id), subject, platform.ErrorText(error)),
+              kCaptionWithSpace, kMbOk | kMbIconInformation);
 }
 
 }  // namespace plinor

@@ -1,9 +1,9 @@
-#include "fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "core/strings.h"
+#include "core/texts.h"
 
 namespace plinor::testing {
 
@@ -150,7 +150,6 @@ int FakePlatform::MessageBoxA(const char* text, const char* caption,
 }
 
 int FakePlatform::AppMessageBox(const char* text, std::uint32_t type) {
-  if ((type & 0xF0) == 0) type |= 0x30;  // MB_ICONEXCLAMATION
   return Answer(Prompt{text, kApplicationTitle, type, true});
 }
 

@@ -1,0 +1,96 @@
+// The sorted fill of a real combo box, against adding the strings one by one.
+#include "platform/win32/sorted_combo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace plinor {
+namespace {
+
+// A sorted combo box of its own, in a window of its own.
+class SortedCombo : public ::testing::Test {
+ protected:
+  SortedCombo() {
+    parent = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 200, 200, nullptr,
+                             nullptr, nullptr, nullptr);
+  }
+  ~SortedCombo() override { ::DestroyWindow(parent); }
+
+  HWND NewCombo() {
+    return ::CreateWindowA("COMBOBOX", "", WS_CHILD | CBS_DROPDOWN | CBS_SORT,
+                           0, 0, 100, 100, parent, nullptr, nullptr, nullptr);
+  }
+  static std::vector<std::string> Items(HWND combo) {
+    std::vector<std::string> items;
+    const LRESULT count = ::SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      std::string text(
+          static_cast<std::size_t>(::SendMessageA(combo, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
+      text.resize(static_cast<std::size_t>(::SendMessageA(
+          combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+      items.push_back(text);
+    }
+    return items;
+  }
+  // The list as adding the strings one by one makes it.
+  std::vector<std::string> OneByOne(const std::vector<std::string>& strings) {
+    HWND combo = NewCombo();
+    for (const std::string& text : strings)
+      ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    return Items(combo);
+  }
+  std::vector<std::string> AtOnce(const std::vector<std::string>& strings) {
+    HWND combo = NewCombo();
+    AddStringsSorted(combo, strings);
+    // Later additions still find their place.
+    ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("10.0.0.5"));
+    return Items(combo);
+  }
+
+  HWND parent;
+};
+
+TEST_F(SortedCombo, FillingAtOnceListsExactlyAsAddingOneByOne) {
+  ASSERT_TRUE(parent) << "needs a display";
+  if (const char* acp = std::getenv("PLINOR_EXPECT_ACP")) {
+    ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(acp)));
+  }
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"192.168.0.1"},
+      {"zeta", "10.0.0.2", "Alpha", "", "_x", "~z", "10.0.0.10", "a-b", "ab",
+       "a b", "\xe9t\xe9", "Etz", "e", "10.0.0.1 ", std::string("n\0ul", 4)},
+      // Equal but for case, repeated, empty, cut at a NUL, trailing blanks,
+      // and double-byte text (in code page 932, \x82\x81 and \x82\x60 are a
+      // full-width a and A).
+      {"Host", "host", "HOST", "b", "a", "host", "10.0.0.1", "10.0.0.1", "HOst", "hOST",
+       "", "", std::string("host\0x", 6), "host ", "host", "\x83\x5C", "\x82\x81",
+       "\x82\x60", "\x82\x81", "\x83\x61", "B", "A", "a"},
+  };
+  for (const auto& strings : cases) {
+    std::vector<std::string> expected = strings;
+    expected.push_back("10.0.0.5");
+    EXPECT_EQ(AtOnce(strings), OneByOne(expected));
+  }
+  // Many addresses in recording order, as real histories hold them: host
+  // names in mixed case, repeats, blanks, long lines.
+  std::vector<std::string> many;
+  for (int i = 0; i < 3000; ++i) {
+    const int j = i * 7919 % 3000;
+    std::string line = "10." + std::to_string(j / 256) + "." + std::to_string(j % 256);
+    if (j % 4 == 0) line = (j % 20 ? "sw-core-" : "SW-CORE-") + std::to_string(j % 97);
+    if (j % 50 == 0) line += "  ";
+    if (j % 333 == 0) line = std::string(200, 'x') + std::to_string(j);
+    if (j % 100 == 1 && !many.empty()) line = many[many.size() / 2];
+    many.push_back(line);
+  }
+  std::vector<std::string> expected = many;
+  expected.push_back("10.0.0.5");
+  EXPECT_EQ(AtOnce(many), OneByOne(expected));
+}
+
+}  // namespace
+}  // namespace plinor
