@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <source_location>
 #include <type_traits>
 
 #include "core/texts.h"
@@ -22,7 +23,10 @@ std::ostream& operator<<(std::ostream& out, const CheckCase& c) {
   return out << ::testing::PrintToString(c.address);
 }
 
-void ExpectMessage(const FakePlatform& p, const char* message) {
+void ExpectMessage(const FakePlatform& p, const char* message,
+                   std::source_location caller = std::source_location::current()) {
+  const ::testing::ScopedTrace trace(caller.file_name(), static_cast<int>(caller.line()),
+                                     "expected message");
   if (!message) {
     EXPECT_TRUE(p.prompts.empty()) << "got " << p.prompts.front().text;
     return;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <source_location>
+
 #include "core/texts.h"
 #include "tests/support/fake_platform.h"
 
@@ -26,7 +28,10 @@ class History : public ::testing::Test {
     p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path",
                 "C:\\Apps\\Plinor\\");
   }
-  void ExpectFileErrorReported(std::uint32_t error) {
+  void ExpectFileErrorReported(std::uint32_t error,
+                               std::source_location caller = std::source_location::current()) {
+    const ::testing::ScopedTrace trace(caller.file_name(), static_cast<int>(caller.line()),
+                                       "expected file error report");
     ASSERT_EQ(p.prompts.size(), 1u);
     EXPECT_EQ(p.prompts[0].caption, "Talvor Plinor ");
     EXPECT_EQ(p.prompts[0].type, 0x40u);
