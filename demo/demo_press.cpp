@@ -19,9 +19,12 @@ int main(int argc, char** argv) {
                  "usage: demo_press --fill ADDRESS | --launch | --close | --about | --close-about\n");
     return 2;
   }
+  // The dialog is shown once it has initialised its controls; a text set
+  // before that would be replaced by the dialog's own empty one.
   HWND dialog = nullptr;
   for (int i = 0; i < 300 && !dialog; ++i) {
     dialog = ::FindWindowA("#32770", "Plinor Launcher");
+    if (dialog && !::IsWindowVisible(dialog)) dialog = nullptr;
     if (!dialog) ::Sleep(100);
   }
   if (!dialog) {
@@ -46,6 +49,14 @@ int main(int argc, char** argv) {
     ::SendMessageA(::GetDlgItem(dialog, IDC_ADDRESS), WM_SETTEXT, 0,
                    reinterpret_cast<LPARAM>(argv[2]));
     ::SendMessageA(::GetDlgItem(dialog, IDC_USE_HTTPS), BM_SETCHECK, BST_CHECKED, 0);
+    char text[256] = {};
+    ::SendMessageA(::GetDlgItem(dialog, IDC_ADDRESS), WM_GETTEXT, sizeof text,
+                   reinterpret_cast<LPARAM>(text));
+    if (std::strcmp(text, argv[2]) != 0 ||
+        ::SendMessageA(::GetDlgItem(dialog, IDC_USE_HTTPS), BM_GETCHECK, 0, 0) != BST_CHECKED) {
+      std::fprintf(stderr, "demo_press: the address box shows \"%s\" after typing\n", text);
+      return 1;
+    }
     return 0;
   }
   ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),

@@ -243,11 +243,11 @@ LauncherSession::LauncherSession(const std::string& directory) {
     return;
   }
   // The launcher's dialog is the one with the address box; its caption is
-  // for the tests to check.
+  // for the tests to check. It is shown once it has set up its controls.
   WaitUntil(
       [&] {
         for (HWND window : Dialogs())
-          if (::GetDlgItem(window, IDC_ADDRESS)) dialog_ = window;
+          if (::GetDlgItem(window, IDC_ADDRESS) && ::IsWindowVisible(window)) dialog_ = window;
         return dialog_ != nullptr;
       },
       "the launcher's dialog");
