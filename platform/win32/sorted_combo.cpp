@@ -24,24 +24,17 @@ class Entries {
 
   std::size_t size() const { return spans_.size(); }
   const wchar_t* Text(std::size_t i) const { return texts_.data() + spans_[i].text; }
-  // The first eight bytes of a key as one number, in the keys' order.
-  std::uint64_t KeyPrefix(std::size_t i) const {
+  // Eight bytes of a key from `from` on, as one number in the keys' order.
+  std::uint64_t KeyPrefix(std::size_t i, std::size_t from) const {
     std::uint64_t prefix = 0;
-    for (std::size_t k = 0; k < 8; ++k)
+    for (std::size_t k = from; k < from + 8; ++k)
       prefix = prefix << 8 | (k < spans_[i].keyLength ? Byte(spans_[i].key + k) : 0u);
     return prefix;
   }
-  // Bytewise, as sort keys are compared; by hand, since the C runtime's
-  // memcmp is slow where the program runs.
-  int CompareKeys(std::size_t a, std::size_t b) const {
-    const Span& x = spans_[a];
-    const Span& y = spans_[b];
-    const std::size_t common = std::min(x.keyLength, y.keyLength);
-    for (std::size_t k = 0; k < common; ++k)
-      if (keys_[x.key + k] != keys_[y.key + k])
-        return Byte(x.key + k) < Byte(y.key + k) ? -1 : 1;
-    return x.keyLength < y.keyLength ? -1 : x.keyLength > y.keyLength ? 1 : 0;
+  const unsigned char* KeyBytes(std::size_t i) const {
+    return reinterpret_cast<const unsigned char*>(keys_.data()) + spans_[i].key;
   }
+  std::size_t KeyLength(std::size_t i) const { return spans_[i].keyLength; }
   // The box's own comparison: CompareString ignoring case, in its locale.
   bool CompareEqual(std::size_t a, std::size_t b) const {
     return ::CompareStringW(locale_, NORM_IGNORECASE, Text(a), spans_[a].textLength, Text(b),
@@ -145,15 +138,31 @@ void AddStringsSorted(HWND combo, const std::vector<std::string>& strings) {
   const LCID locale = static_cast<LCID>(::SendMessageA(combo, CB_GETLOCALE, 0, 0));
 
   const Entries entries(locale, strings);
+  // Each key's first 16 bytes as two numbers beside the key and its index:
+  // most comparisons end at the numbers.
   struct Item {
-    std::uint64_t prefix;  // most comparisons end here
+    std::uint64_t head;
+    std::uint64_t next;
+    const unsigned char* key;
+    std::size_t length;
     std::size_t index;
+    // Bytewise, as sort keys are compared; by hand, since the C runtime's
+    // memcmp is slow where the program runs.
+    int CompareKey(const Item& other) const {
+      if (head != other.head) return head < other.head ? -1 : 1;
+      if (next != other.next) return next < other.next ? -1 : 1;
+      const std::size_t common = std::min(length, other.length);
+      for (std::size_t k = 16; k < common; ++k)
+        if (key[k] != other.key[k]) return key[k] < other.key[k] ? -1 : 1;
+      return length < other.length ? -1 : length > other.length ? 1 : 0;
+    }
   };
   std::vector<Item> items(entries.size());
-  for (std::size_t i = 0; i < items.size(); ++i) items[i] = {entries.KeyPrefix(i), i};
-  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    const int order = entries.CompareKeys(a.index, b.index);
+  for (std::size_t i = 0; i < items.size(); ++i)
+    items[i] = {entries.KeyPrefix(i, 0), entries.KeyPrefix(i, 8), entries.KeyBytes(i),
+                entries.KeyLength(i), i};
+  std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+    const int order = a.CompareKey(b);
     return order != 0 ? order < 0 : a.index < b.index;
   });
   std::vector<std::size_t> sorted(items.size());
@@ -167,7 +176,7 @@ void AddStringsSorted(HWND combo, const std::vector<std::string>& strings) {
   std::size_t groups = 0;
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     if (i > 0) {
-      if (entries.CompareKeys(sorted[i - 1], sorted[i]) != 0)
+      if (items[i - 1].CompareKey(items[i]) != 0)
         ++groups;
       else if (!entries.CompareEqual(sorted[i - 1], sorted[i]))
         return AddOneByOne(combo, strings);
