@@ -1,8 +1,8 @@
 #include "platform/win32/sorted_combo.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 
 namespace plinor {
 
