@@ -146,14 +146,6 @@ struct Expected {
   short cx, cy;
   std::string caption;
 };
-std::string Header(const Expected& e) {
-  char text[256];
-  std::snprintf(text, sizeof text,
-                "style 0x%lx ex 0x%lx at 0,0 size %dx%d menu \"\" class \"\" \"%s\" 8 pt MS Sans Serif",
-                static_cast<unsigned long>(e.style), static_cast<unsigned long>(e.exStyle), e.cx,
-                e.cy, e.caption.c_str());
-  return text;
-}
 std::string Header(const Template& t) {
   char text[256];
   std::snprintf(text, sizeof text,
@@ -162,6 +154,17 @@ std::string Header(const Template& t) {
                 t.cx, t.cy, t.menu.c_str(), t.windowClass.c_str(), t.caption.c_str(),
                 static_cast<unsigned>(t.pointSize), t.typeface.c_str());
   return text;
+}
+std::string Header(const Expected& e) {
+  Template t;
+  t.style = e.style;
+  t.exStyle = e.exStyle;
+  t.cx = e.cx;
+  t.cy = e.cy;
+  t.caption = e.caption;
+  t.pointSize = 8;
+  t.typeface = "MS Sans Serif";
+  return Header(t);
 }
 
 constexpr DWORD kStatic = WS_CHILD | WS_VISIBLE;
