@@ -2,6 +2,7 @@
 // Wine, checked by what a user, the history file and the browser can see.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/texts.h"
