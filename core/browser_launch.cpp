@@ -13,6 +13,25 @@ namespace {
 
 constexpr std::uint32_t kFirefoxPause = 3700;
 
+// The program an absolute, unquoted browser path names when a blank comes
+// before its first ".EXE" (in any letter case): the path up to and including
+// that ".EXE". Empty for every other path, which needs no name.
+std::string ProgramOfUnquotedPath(const CodePage& cp, const std::string& browserPath) {
+  const bool absolute =
+      (browserPath.size() >= 3 && browserPath[1] == ':' && browserPath[2] == '\\' &&
+       ((browserPath[0] >= 'A' && browserPath[0] <= 'Z') ||
+        (browserPath[0] >= 'a' && browserPath[0] <= 'z'))) ||
+      browserPath.starts_with("\\\\");
+  if (!absolute) return {};
+  std::string upper = browserPath;
+  MakeUpper(cp, upper);  // keeps every byte's position
+  const int exe = Find(cp, upper, ".EXE");
+  if (exe == -1) return {};
+  const std::size_t end = static_cast<std::size_t>(exe) + 4;
+  if (browserPath.find_first_of(" \t") >= end) return {};
+  return browserPath.substr(0, end);
+}
+
 }  // namespace
 
 std::string NormaliseBrowserCommand(const CodePage& cp, std::string command) {
@@ -79,11 +98,15 @@ void StartBrowser(Platform& platform, const std::string& browserPath,
       platform.Sleep(kFirefoxPause);
   }
 
+  // An unquoted path with a blank would make CreateProcessA try each piece
+  // before the blank as a program of its own ("C:\Program.exe" first), so
+  // such a path names its program; the command line stays as composed.
+  const std::string program = ProgramOfUnquotedPath(platform, browserPath);
   // CreateProcessA may write to its command line, so it gets a copy.
   std::vector<char> writable(commandLine.begin(), commandLine.end());
   writable.push_back('\0');
-  if (platform.CreateProcessA(nullptr, writable.data(), false,
-                              kCreateDefaultErrorMode) > 0)
+  if (platform.CreateProcessA(program.empty() ? nullptr : program.c_str(), writable.data(),
+                              false, kCreateDefaultErrorMode) > 0)
     return;
   ReportFailure(platform, IDS_BROWSER_FAILED, commandLine, platform.GetLastError());
 }

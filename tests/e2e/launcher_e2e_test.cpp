@@ -145,21 +145,31 @@ INSTANTIATE_TEST_SUITE_P(
                     true, true, 1, "\"{path}\"", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Launcher, AnotherBrowserIsReplacedByInternetExplorersPath) {
-  const std::string other = machine.AddBrowser("browsers\\opera.exe");
-  const std::string explorer =
-      machine.AddBrowser("Program Files\\Internet Explorer\\iexplore.exe");
-  machine.SetBrowserCommand("\"" + other + "\" %1");
-  machine.SetInternetExplorerPath(explorer);
+// Windows registers Internet Explorer's path unquoted, with blanks. Programs
+// planted at the pieces before each blank must not run in the browser's
+// place, and the browser gets the command line exactly as composed.
+TEST_F(Launcher, AnUnquotedPathWithBlanksStartsTheBrowserNotAPlantedProgram) {
+  const std::string explorer = machine.AddBrowserAt("C:\\Program Files\\Web IE\\iexplore.exe");
+  machine.AddBrowserAt("C:\\Program.exe");
+  machine.AddBrowserAt("C:\\Program Files\\Web.exe");
   LauncherSession launcher(machine.folder());
   launcher.SetAddressText("router-7");
+
+  // Another browser: replaced by Internet Explorer's path, used as stored.
+  machine.SetBrowserCommand("\"" + machine.AddBrowser("browsers\\opera.exe") + "\" %1");
+  machine.SetInternetExplorerPath(explorer);
   EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
-  std::vector<BrowserStart> starts = machine.WaitForStarts(1);
-  ASSERT_EQ(starts.size(), 1u);
-  // The path is used as stored, not upper-cased and not quoted by the
-  // launcher; Wine quotes a path with blanks before the browser sees it.
-  EXPECT_EQ(starts[0].commandLine,
-            "\"" + explorer + "\" " + PageUrl() + "?ROUTER=router-7");
+  ASSERT_EQ(machine.WaitForStarts(1).size(), 1u);
+  // Internet Explorer registered without quotes: upper-cased, cut after the
+  // blank that follows ".EXE".
+  machine.SetBrowserCommand(explorer + " -nohome %1");
+  EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
+
+  const std::vector<BrowserStart> starts = machine.WaitForStarts(2);
+  ASSERT_EQ(starts.size(), 2u);
+  for (const BrowserStart& start : starts) EXPECT_EQ(Upper(start.program), Upper(explorer));
+  EXPECT_EQ(starts[0].commandLine, explorer + " " + PageUrl() + "?ROUTER=router-7");
+  EXPECT_EQ(starts[1].commandLine, Upper(explorer) + "  " + PageUrl() + "?ROUTER=router-7");
 }
 
 TEST_F(Launcher, AnAddressTheHistoryHoldsIsLaunchedWithoutBeingRecorded) {

@@ -132,6 +132,11 @@ Machine::~Machine() {
   RemoveJava();
   ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kBrowserKey);
   ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kIeKey);
+  for (const std::string& path : outside_) {
+    ::DeleteFileA(path.c_str());
+    const std::size_t slash = path.find_last_of('\\');
+    if (slash > 2) ::RemoveDirectoryA(path.substr(0, slash).c_str());  // when empty
+  }
   if (!::testing::Test::HasFailure()) RemoveTree(folder_);
 }
 
@@ -170,7 +175,11 @@ std::string Machine::BuildFolder() {
 }
 
 std::string Machine::AddBrowser(const std::string& relative) {
-  const std::string path = folder_ + relative;
+  return AddBrowserAt(folder_ + relative);
+}
+
+std::string Machine::AddBrowserAt(const std::string& path) {
+  if (path.compare(0, folder_.size(), folder_) != 0) outside_.push_back(path);
   MakeFolders(path);
   EXPECT_TRUE(::CopyFileA((BuildFolder() + "recorder.exe").c_str(),
                           path.c_str(), FALSE))
@@ -216,7 +225,9 @@ std::vector<BrowserStart> Machine::Starts() const {
        begin = end + 1) {
     const std::string line = log.substr(begin, end - begin);
     const std::size_t tab = line.find('\t');
-    starts.push_back({std::stoull(line.substr(0, tab)), line.substr(tab + 1)});
+    const std::size_t tab2 = line.find('\t', tab + 1);
+    starts.push_back({std::stoull(line.substr(0, tab)), line.substr(tab + 1, tab2 - tab - 1),
+                      line.substr(tab2 + 1)});
   }
   return starts;
 }

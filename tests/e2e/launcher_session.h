@@ -41,6 +41,7 @@ inline std::ostream& operator<<(std::ostream& out, const Box& box) {
 // One start of a stand-in browser.
 struct BrowserStart {
   unsigned long long tick = 0;  // microseconds of the performance counter
+  std::string program;          // the file that ran
   std::string commandLine;
 };
 
@@ -62,6 +63,8 @@ class Machine {
   void SetInternetExplorerPath(const std::string& path);
   // Copies the recorder to folder() + relative and returns the full path.
   std::string AddBrowser(const std::string& relative);
+  // Copies the recorder to a full path outside folder(); removed at the end.
+  std::string AddBrowserAt(const std::string& path);
 
   std::string ReadFileBytes(const std::string& path) const;
   void WriteFileBytes(const std::string& path, const std::string& bytes) const;
@@ -77,6 +80,7 @@ class Machine {
  private:
   std::string folder_;
   std::string log_;
+  std::vector<std::string> outside_;  // recorders placed by AddBrowserAt
 };
 
 class LauncherSession {

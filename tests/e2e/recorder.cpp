@@ -1,7 +1,8 @@
-// Stands in for a web browser: appends the exact command line it was started
-// with, and the time, to the file named by PLINOR_RECORDER_LOG, then exits.
-// One record per line: the performance counter in microseconds (the same
-// clock in every process), a tab, the command line.
+// Stands in for a web browser: appends the time, the program file that ran
+// and the exact command line it was started with to the file named by
+// PLINOR_RECORDER_LOG, then exits. One record per line, separated by tabs:
+// the performance counter in microseconds (the same clock in every process),
+// the program's path, the command line.
 #include <windows.h>
 
 #include <string>
@@ -17,7 +18,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const long long microseconds = static_cast<long long>(
       static_cast<double>(counter.QuadPart) * 1e6 /
       static_cast<double>(frequency.QuadPart));
-  const std::string record = std::to_string(microseconds) + "\t" +
+  char program[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+  const std::string record = std::to_string(microseconds) + "\t" + program + "\t" +
                              ::GetCommandLineA() + "\n";
   // One writer at a time: two appending writers could both write at what
   // each took for the end. Others wait for their turn, up to 20 seconds.

@@ -22,6 +22,7 @@ struct ComposeCase {
   int useHttps;
   BrowserKind kind;
   const char* commandLine;  // the real start's command line for 192.0.2.10
+  const char* program = nullptr;  // the real start's application name
 };
 
 std::ostream& operator<<(std::ostream& out, const ComposeCase& c) {
@@ -43,6 +44,12 @@ TEST_P(Compose, GivesTheCommandLineOfTheRealStart) {
   EXPECT_EQ(target->browserPath + target->arguments + "192.0.2.10",
             c.commandLine);
   EXPECT_EQ(target->arguments.front(), ' ');
+
+  StartBrowser(p, target->browserPath, target->arguments + "192.0.2.10");
+  ASSERT_FALSE(p.starts.empty());
+  EXPECT_EQ(p.starts.back().commandLine, c.commandLine);
+  EXPECT_EQ(p.starts.back().applicationName,
+            c.program ? std::optional<std::string>(c.program) : std::nullopt);
   EXPECT_TRUE(p.prompts.empty());
   EXPECT_EQ(p.OpenKeyCount(), 0);
 }
@@ -83,16 +90,42 @@ INSTANTIATE_TEST_SUITE_P(
                     BrowserKind::Other,
                     "C:\\Program Files\\Internet Explorer\\iexplore.exe "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER="
-                    "192.0.2.10"},
+                    "192.0.2.10",
+                    kIePath},
         ComposeCase{"EmptyCommandIsOther", "", 1, BrowserKind::Other,
                     "C:\\Program Files\\Internet Explorer\\iexplore.exe "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?"
-                    "USEHTTPS=1?ROUTER=192.0.2.10"},
+                    "USEHTTPS=1?ROUTER=192.0.2.10",
+                    kIePath},
         ComposeCase{"CommandWithoutExeIsOther", "opera %1", 0,
                     BrowserKind::Other,
                     "C:\\Program Files\\Internet Explorer\\iexplore.exe "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER="
-                    "192.0.2.10"},
+                    "192.0.2.10",
+                    kIePath},
+        // An unquoted path with a blank before its ".EXE" names its program,
+        // so that no C:\\Program.exe runs in its place. A quoted, relative or
+        // blank-free one needs no name.
+        ComposeCase{"UnquotedIeWithBlanksNamesItsProgram",
+                    "C:\\Program Files\\Web IE\\iexplore.exe -nohome %1", 0,
+                    BrowserKind::InternetExplorer,
+                    "C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE  "
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10",
+                    "C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE"},
+        ComposeCase{"UncFirefoxWithBlanksNamesItsProgram",
+                    "\\\\srv\\Web Apps\\firefox.exe", 0, BrowserKind::Firefox,
+                    "\\\\SRV\\WEB APPS\\FIREFOX.EXE "
+                    "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?ROUTER=192.0.2.10",
+                    "\\\\SRV\\WEB APPS\\FIREFOX.EXE"},
+        ComposeCase{"QuotedPathWithBlanksNeedsNoName",
+                    "\"C:\\Program Files\\Web IE\\iexplore.exe\" %1", 0,
+                    BrowserKind::InternetExplorer,
+                    "\"C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE\" "
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10"},
+        ComposeCase{"RelativePathWithBlanksNeedsNoName", "Web IE\\iexplore.exe", 0,
+                    BrowserKind::InternetExplorer,
+                    "WEB IE\\IEXPLORE.EXE "
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10"},
         // Only 1 means HTTPS.
         ComposeCase{"HttpsValueTwoIsNotHttps", "C:\\IE\\iexplore.exe", 2,
                     BrowserKind::InternetExplorer,
