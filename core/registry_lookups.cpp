@@ -18,14 +18,14 @@ std::string ReadValueTwice(Platform& platform, const char* subKey,
   ScopedRegKey key(platform);
   if (!key.Open(kHkeyLocalMachine, subKey, kKeyRead)) return std::string();
 
-  std::int32_t first =
-      platform.RegQueryValueExA(key.get(), valueName, nullptr, buffer, &size);
+  platform.RegQueryValueExA(key.get(), valueName, nullptr, buffer, &size);
   if (size > kRegistryBufferSize) return std::string();
-  std::int32_t second =
-      platform.RegQueryValueExA(key.get(), valueName, nullptr, buffer, &size);
-  // A refused read may leave anything in the buffer; only a read that stored
-  // the value makes text of it.
-  if (first != kErrorSuccess && second != kErrorSuccess) return std::string();
+  // The second read is offered what the first stored or asked for, so it
+  // stores the value whenever the value stayed as it was. When it fails, the
+  // value changed between the reads, and the buffer holds undefined bytes:
+  // only the second read's stored bytes make text.
+  if (platform.RegQueryValueExA(key.get(), valueName, nullptr, buffer, &size) != kErrorSuccess)
+    return std::string();
   if (size > kRegistryBufferSize) return std::string();
   return TextUpToZero(buffer, size);
 }

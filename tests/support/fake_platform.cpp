@@ -77,7 +77,7 @@ std::int32_t FakePlatform::RegOpenKeyExA(RegHandle root, const char* subKey,
   return kErrorSuccess;
 }
 
-std::int32_t FakePlatform::RegQueryValueExA(RegHandle key,
+std::int32_t FakePlatform::QueryValue(RegHandle key,
                                             const char* valueName,
                                             std::uint32_t* type,
                                             unsigned char* data,
@@ -105,6 +105,14 @@ std::int32_t FakePlatform::RegQueryValueExA(RegHandle key,
   std::memcpy(data, value.bytes.data(), needed);
   *size = needed;
   return kErrorSuccess;
+}
+
+std::int32_t FakePlatform::RegQueryValueExA(RegHandle key, const char* valueName,
+                                            std::uint32_t* type, unsigned char* data,
+                                            std::uint32_t* size) {
+  const std::int32_t result = QueryValue(key, valueName, type, data, size);
+  if (afterRegQuery) afterRegQuery();
+  return result;
 }
 
 std::int32_t FakePlatform::RegCloseKey(RegHandle key) {

@@ -67,6 +67,9 @@ class FakePlatform : public Platform {
   void DeleteKey(RegHandle root, const std::string& key);
   // Makes opening a key fail with access denied.
   void DenyKey(RegHandle root, const std::string& key);
+  // Called after every value read, as another program changing the
+  // registry between two reads would.
+  std::function<void()> afterRegQuery;
 
   // Files, keyed by the exact path the launch logic asks for.
   std::map<std::string, std::string> files;
@@ -138,6 +141,8 @@ class FakePlatform : public Platform {
   };
 
   static std::string KeyName(RegHandle root, const std::string& key);
+  std::int32_t QueryValue(RegHandle key, const char* valueName, std::uint32_t* type,
+                          unsigned char* data, std::uint32_t* size);
   int Answer(const Prompt& prompt);
 
   std::map<std::string, Key> keys_;      // by root and lower-case path

@@ -98,6 +98,31 @@ TEST(RegistryLookups, ValuesAreTakenAsBytesWhateverTheirType) {
   EXPECT_EQ(p.OpenKeyCount(), 0);
 }
 
+// Another program (an installer repairing a running PC) changes a value
+// between two reads: no text is ever made from a read that failed.
+TEST(RegistryLookups, AValueThatChangesBetweenTheReadsGivesEmptyText) {
+  struct Lookup {
+    RegHandle root;
+    const char* key;
+    const char* name;
+    std::string (*read)(Platform&);
+  };
+  for (const Lookup& l : {Lookup{kHkeyLocalMachine, kInstallKey, "Path", ReadInstallPath},
+                          Lookup{kHkeyLocalMachine, kIeKey, "", ReadInternetExplorerPath},
+                          Lookup{kHkeyClassesRoot, kBrowserKey, "", ReadDefaultBrowserCommand}}) {
+    for (const std::string& longer : {TextOfSize(60), TextOfSize(200)}) {
+      FakePlatform p;
+      p.SetString(l.root, l.key, l.name, "C:\\Plinor\\");
+      int reads = 0;
+      p.afterRegQuery = [&] {
+        if (++reads == 1) p.SetString(l.root, l.key, l.name, longer);
+      };
+      EXPECT_EQ(l.read(p), "") << l.key << ", grown to " << longer.size() + 1 << " bytes";
+      EXPECT_EQ(p.OpenKeyCount(), 0);
+    }
+  }
+}
+
 TEST(RegistryLookups, MissingKeysAndValuesGiveEmptyText) {
   FakePlatform p;
   EXPECT_EQ(ReadInstallPath(p), "");
