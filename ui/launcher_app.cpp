@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/hardening.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/launcher_dlg.h"
 
@@ -40,6 +41,7 @@ bool CLauncherApp::InitInstance(HINSTANCE instance) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  plinor::HardenProcess();
   theApp.InitInstance(instance);
   return 0;
 }
