@@ -208,7 +208,7 @@ TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
           if (shown.text.rfind("The web browser could not be started.", 0) == 0) {
             ++failedStarts;
             launcher->Answer(box, IDOK);
-            while (::IsWindow(box)) ::Sleep(5);
+            launcher->WaitForClosed(box);
           }
         }
         ::Sleep(5);

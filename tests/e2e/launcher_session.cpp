@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace e2e {
@@ -19,7 +20,8 @@ bool WaitUntil(const std::function<bool()>& done, const std::string& what, DWORD
     ::Sleep(20);
   }
   ADD_FAILURE_AT(caller.file_name(), static_cast<int>(caller.line()))
-      << "waited " << timeout / 1000 << " s for " << what;
+      << "waited " << timeout / 1000 << " s for " << what << "; on screen:\n"
+      << WindowsOnScreen();
   return false;
 }
 
@@ -100,7 +102,39 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
+BOOL CALLBACK CollectVisible(HWND window, LPARAM list) {
+  if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
 }  // namespace
+
+std::string WindowsOnScreen() {
+  std::vector<HWND> windows;
+  ::EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
+  std::string text;
+  for (HWND window : windows) {
+    char className[64] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    char image[MAX_PATH] = "?";
+    DWORD size = MAX_PATH;
+    if (HANDLE handle = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
+      if (!::QueryFullProcessImageNameA(handle, 0, image, &size)) image[0] = '\0';
+      ::CloseHandle(handle);
+    }
+    const char* name = std::strrchr(image, '\\');
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    char line[512];
+    std::snprintf(line, sizeof line, "  class \"%s\" caption \"%s\" owner %p%s%s%s process %lu (%s)\n",
+                  className, WindowText(window).c_str(), static_cast<void*>(owner),
+                  owner ? " \"" : "", owner ? WindowText(owner).c_str() : "", owner ? "\"" : "",
+                  static_cast<unsigned long>(process), name ? name + 1 : image);
+    text += line;
+  }
+  return text.empty() ? "  no window\n" : text;
+}
 
 std::string WindowText(HWND window) {
   LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
@@ -279,8 +313,8 @@ bool LauncherSession::Running() const {
   return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-std::optional<DWORD> LauncherSession::WaitForExit() {
-  if (::WaitForSingleObject(process_.hProcess, kTimeout) != WAIT_OBJECT_0)
+std::optional<DWORD> LauncherSession::WaitForExit(std::source_location caller) {
+  if (!WaitUntil([&] { return !Running(); }, "the launcher to end", kTimeout, caller))
     return std::nullopt;
   DWORD code = 0;
   ::GetExitCodeProcess(process_.hProcess, &code);
@@ -397,12 +431,12 @@ std::vector<Box> LauncherSession::Launch(std::vector<int> answers,
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                           reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)),
-                          SMTO_NORMAL, 4 * kTimeout, &result);
+                          SMTO_NORMAL, 2 * kTimeout, &result);
     done = true;
   });
   std::vector<Box> boxes;
   std::set<HWND> answered;
-  WaitUntil(
+  const bool ended = WaitUntil(
       [&] {
         while (HWND window = FindBox(answered)) {
           boxes.push_back(ReadBox(window));
@@ -416,7 +450,9 @@ std::vector<Box> LauncherSession::Launch(std::vector<int> answers,
         }
         return done.load();
       },
-      "the end of the launch", 4 * kTimeout, caller);
+      "the end of the launch", kTimeout, caller);
+  // A launch that hangs is ended with its launcher, so the test goes on.
+  if (!ended) ::TerminateProcess(process_.hProcess, 98);
   press.join();
   return boxes;
 }

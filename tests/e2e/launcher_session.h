@@ -15,12 +15,13 @@
 
 namespace e2e {
 
-// Every wait ends after this, failing.
-inline constexpr DWORD kTimeout = 30000;
+// Every wait ends after this, failing: well inside the test runner's limit
+// for a whole case, so no wait ends in the runner's silent time-out.
+inline constexpr DWORD kTimeout = 20000;
 
 // Polls `done` every 20 ms until it returns true, or until `timeout` ms have
-// passed: then it reports, at the caller's line, that `what` did not happen,
-// and returns false.
+// passed: then it reports, at the caller's line, that `what` did not happen
+// and which windows were on screen, and returns false.
 bool WaitUntil(const std::function<bool()>& done, const std::string& what,
                DWORD timeout = kTimeout,
                std::source_location caller = std::source_location::current());
@@ -92,7 +93,7 @@ class LauncherSession {
   HWND dialog() const { return dialog_; }
   bool Running() const;
   // Waits for the launcher to end; its exit code, or nullopt on time-out.
-  std::optional<DWORD> WaitForExit();
+  std::optional<DWORD> WaitForExit(std::source_location caller = std::source_location::current());
 
   std::string AddressText() const;
   void SetAddressText(const std::string& text);
@@ -134,5 +135,7 @@ class LauncherSession {
 };
 
 std::string WindowText(HWND window);
+// Every visible top-level window, one a line: class, caption, owner, process.
+std::string WindowsOnScreen();
 
 }  // namespace e2e
