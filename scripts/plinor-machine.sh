@@ -1,4 +1,4 @@
-# Sourced by the demo and benchmark scripts, after wine-env.sh's start_wine:
+# Sourced by the demo and benchmark scripts, after wine-env.sh's prepare_wine:
 # makes the Wine prefix a PC on which the launcher can launch.
 #
 #   plinor_machine INSTALL_DIR BROWSER_PROGRAM
@@ -37,13 +37,14 @@ plinor_reg_string() {
 
 # plinor_expect_value VIEW KEY NAME TEXT: NAME empty is the default value.
 plinor_expect_value() {
-  local view=$1 key=$2 name=$3 expected=$4 query got
+  local view=$1 key=$2 name=$3 expected=$4 query got said
   if [ -n "$name" ]; then query=(/v "$name"); else query=(/ve); fi
-  got=$("$wine64_loader" reg query "$key" "${query[@]}" "/reg:$view" </dev/null 2>/dev/null |
-        tr -d '\r' | sed -n 's/^    .*    REG_SZ    //p' || true)
+  said=$("$wine64_loader" reg query "$key" "${query[@]}" "/reg:$view" </dev/null 2>&1 |
+         tr -d '\r' || true)
+  got=$(printf '%s\n' "$said" | sed -n 's/^    .*    REG_SZ    //p')
   if [ "$got" != "$expected" ]; then
     echo "plinor-machine: in the $view-bit registry view, $key${name:+ value $name}" \
-         "holds '${got:-nothing}', expected '$expected'" >&2
+         "is not the REG_SZ '$expected'; reg query says: $(printf '%s' "$said" | tr -s '\n' ' ')" >&2
     return 1
   fi
 }

@@ -2,6 +2,13 @@
 # prefix for running the launcher. Sets DISPLAY, WINEPREFIX and WINEDEBUG,
 # and stop_wine_env to end what it started.
 #   WINE_ENV_PREFIX  the prefix folder (created when missing)
+#
+# The order of use: prepare_wine, then set_dpi if wanted, then
+# start_wine_server; start_wine does the first and the last together.
+# Until start_wine_server, no server of the prefix stays running: each step
+# waits until every program of the prefix has ended and the server has saved
+# the registry and exited, so nothing else writes the prefix's registry
+# meanwhile, and no server is ever killed with settings unsaved.
 
 wine_env_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINE_ENV_PREFIX:-$wine_env_root/build/wineprefix}"
@@ -14,22 +21,25 @@ wine64_loader=/usr/lib/wine/wine64
 
 start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
-  local n
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-      wine_env_xvfb_pid=$!
-      export DISPLAY=":$n"
-      local i
-      for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && return
-        sleep 0.1
-      done
-      echo "wine-env: Xvfb did not start on :$n" >&2
-      return 1
+  # Xvfb picks a free display number itself and writes it to descriptor 3:
+  # a number whose socket another Xvfb holds (in another root, say) is
+  # skipped, which a look at /tmp/.X11-unix cannot see.
+  local number_file i
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" \
+    </dev/null >/dev/null 2>&1 &
+  wine_env_xvfb_pid=$!
+  for i in $(seq 1 200); do
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+      rm -f "$number_file"
+      return
     fi
+    if ! kill -0 "$wine_env_xvfb_pid" 2>/dev/null; then break; fi
+    sleep 0.1
   done
-  echo "wine-env: no free display number" >&2
+  rm -f "$number_file"
+  echo "wine-env: Xvfb did not start" >&2
   return 1
 }
 
@@ -52,16 +62,31 @@ REGEDIT4
 "Debugger"=-
 "Auto"="0"
 REG
-  "$wine64_loader" regedit /S "$reg" </dev/null >/dev/null 2>&1
+  if ! "$wine64_loader" regedit /S "$reg" </dev/null >/dev/null 2>&1; then
+    echo "wine-env: the test settings could not be written into $WINEPREFIX" >&2
+    return 1
+  fi
+  settle_wine
+}
+
+# Waits until every program of the prefix has ended and its server has
+# saved the registry and exited: nothing runs in the prefix afterwards.
+settle_wine() {
   wineserver -w
 }
 
-start_wine() {
+# A display and a prefix, with no program of the prefix left running.
+prepare_wine() {
   start_display
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    "$wine64_loader" wineboot -i </dev/null >/dev/null 2>&1
-    wineserver -w
+    # wineboot returns before everything it starts has ended (services,
+    # the desktop, the menu builder); they are waited for too.
+    if ! "$wine64_loader" wineboot -i </dev/null >/dev/null 2>&1; then
+      echo "wine-env: wineboot could not create the prefix $WINEPREFIX" >&2
+      return 1
+    fi
+    settle_wine
     prepare_prefix
   fi
   # Wine draws the title-bar buttons with its own Marlett font, but reads
@@ -70,6 +95,11 @@ start_wine() {
   # replace the ones a test prefix has always used, and slow every start.
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  settle_wine
+}
+
+start_wine() {
+  prepare_wine
   start_wine_server
 }
 
@@ -87,30 +117,36 @@ start_wine_server() {
   "$wine64_loader" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# wine_reg_add KEY NAME TYPE DATA: one registry value, or a message naming it.
+wine_reg_add() {
+  if ! "$wine64_loader" reg add "$1" /v "$2" /t "$3" /d "$4" /f </dev/null >/dev/null 2>&1; then
+    echo "wine-env: could not set $1 value $2 in $WINEPREFIX" >&2
+    return 1
+  fi
+}
+
 # set_dpi N: the screen's DPI for the programs started from now on (96 is
-# 100 %). Wine reads it when its server starts, so the server is restarted.
+# 100 %). Wine reads it when its server starts: call it before
+# start_wine_server.
 set_dpi() {
   local key
   for key in 'HKCU\Control Panel\Desktop' \
              'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    "$wine64_loader" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+    wine_reg_add "$key" LogPixels REG_DWORD "$1" || return 1
   done
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  start_wine_server
+  settle_wine
 }
 
 # window_manager yes|no: whether a window manager frames and moves the
 # windows. Xvfb has none, and Wine then waits for one whenever a window
 # closes, so the prefix starts with "no"; on a desktop, "yes" gives windows
-# the desktop's frames.
+# the desktop's frames. Programs read it when they start.
 window_manager() {
   local value=N
   [ "$1" = yes ] && value=Y
   local name
   for name in Managed Decorated; do
-    "$wine64_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v "$name" /d "$value" /f \
-      </dev/null >/dev/null 2>&1
+    wine_reg_add 'HKCU\Software\Wine\X11 Driver' "$name" REG_SZ "$value" || return 1
   done
 }
 
