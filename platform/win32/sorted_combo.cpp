@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 namespace plinor {
 
@@ -126,6 +127,108 @@ class Counts {
   std::vector<std::size_t> tree_;
 };
 
+// A string's sort key, its first 16 bytes as two numbers beside it: most
+// comparisons end at the numbers.
+struct Item {
+  std::uint64_t head;
+  std::uint64_t next;
+  const unsigned char* key;
+  std::size_t length;
+  std::size_t index;
+  // Bytewise, as sort keys are compared; by hand, since the C runtime's
+  // memcmp is slow where the program runs.
+  int CompareKey(const Item& other) const {
+    if (head != other.head) return head < other.head ? -1 : 1;
+    if (next != other.next) return next < other.next ? -1 : 1;
+    const std::size_t common = std::min(length, other.length);
+    for (std::size_t k = 16; k < common; ++k)
+      if (key[k] != other.key[k]) return key[k] < other.key[k] ? -1 : 1;
+    return length < other.length ? -1 : length > other.length ? 1 : 0;
+  }
+};
+
+// Step 1, sort: by sort key, and strings with equal keys in file order.
+// Sorting items that carry their key is much faster than sorting indices.
+std::vector<Item> SortByKey(const Entries& entries) {
+  std::vector<Item> items(entries.size());
+  for (std::size_t i = 0; i < items.size(); ++i)
+    items[i] = {entries.KeyPrefix(i, 0), entries.KeyPrefix(i, 8), entries.KeyBytes(i),
+                entries.KeyLength(i), i};
+  std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+    const int order = a.CompareKey(b);
+    return order != 0 ? order < 0 : a.index < b.index;
+  });
+  return items;
+}
+
+// Step 2, groups: strings with equal sort keys form a group, numbered in
+// sort order. Between groups the keys' order is the box's order, which the
+// keys define; within a group the box must find the strings equal too.
+// Where it does not, only the box can say where each goes: no groups.
+std::optional<std::vector<std::size_t>> GroupOf(const Entries& entries,
+                                                const std::vector<Item>& sorted) {
+  std::vector<std::size_t> group(entries.size());
+  std::size_t current = 0;
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    if (i > 0) {
+      if (sorted[i - 1].CompareKey(sorted[i]) != 0)
+        ++current;
+      else if (!entries.CompareEqual(sorted[i - 1].index, sorted[i].index))
+        return std::nullopt;
+    }
+    group[sorted[i].index] = current;
+  }
+  return group;
+}
+
+// Step 3, placement. When string i is added one by one, i strings are
+// listed, `before` of them in groups ahead of its own, and the box's search
+// places it among the equal ones already there. Counting `before` with a
+// Fenwick tree keeps this at n log n for a hundred thousand lines.
+std::vector<std::size_t> PlaceAsOneByOne(const std::vector<Item>& sorted,
+                                         const std::vector<std::size_t>& groupOf) {
+  const std::size_t groups = sorted.empty() ? 0 : groupOf[sorted.back().index] + 1;
+  std::vector<std::size_t> before(groupOf.size());
+  Counts listed(groups);
+  for (std::size_t i = 0; i < groupOf.size(); ++i) {
+    before[i] = listed.Before(groupOf[i]);
+    listed.Add(groupOf[i]);
+  }
+  // Groups follow one another in sort order; within a group, whose members
+  // come in file order, each goes where the box's search would put it.
+  std::vector<std::size_t> order;
+  order.reserve(sorted.size());
+  std::vector<std::size_t> group;
+  for (std::size_t begin = 0, end; begin < sorted.size(); begin = end) {
+    for (end = begin + 1;
+         end < sorted.size() && groupOf[sorted[end].index] == groupOf[sorted[begin].index];)
+      ++end;
+    group.clear();
+    for (std::size_t k = begin; k < end; ++k) {
+      const std::size_t i = sorted[k].index;
+      const std::size_t at =
+          InsertPosition(i, before[i], before[i] + group.size() - 1) - before[i];
+      group.insert(group.begin() + static_cast<std::ptrdiff_t>(at), i);
+    }
+    order.insert(order.end(), group.begin(), group.end());
+  }
+  return order;
+}
+
+// Step 4, insertion: each string at the end of the list, which needs no
+// search, after room for all of them has been asked for. False when the box
+// refused a string (CB_ERR, or CB_ERRSPACE when out of memory).
+bool InsertInOrder(HWND combo, const Entries& entries, const std::vector<std::size_t>& order,
+                   std::size_t bytes) {
+  if (::SendMessageW(combo, CB_INITSTORAGE, order.size(), bytes) == CB_ERRSPACE) return false;
+  for (std::size_t i : order) {
+    const LRESULT at = ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(entries.Text(i)));
+    if (at == CB_ERR || at == CB_ERRSPACE) return false;
+  }
+  return true;
+}
+
 void AddOneByOne(HWND combo, const std::vector<std::string>& strings) {
   for (const std::string& text : strings)
     ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -136,91 +239,17 @@ void AddOneByOne(HWND combo, const std::vector<std::string>& strings) {
 void AddStringsSorted(HWND combo, const std::vector<std::string>& strings) {
   if (::SendMessageA(combo, CB_GETCOUNT, 0, 0) != 0) return AddOneByOne(combo, strings);
   const LCID locale = static_cast<LCID>(::SendMessageA(combo, CB_GETLOCALE, 0, 0));
-
   const Entries entries(locale, strings);
-  // Each key's first 16 bytes as two numbers beside the key and its index:
-  // most comparisons end at the numbers.
-  struct Item {
-    std::uint64_t head;
-    std::uint64_t next;
-    const unsigned char* key;
-    std::size_t length;
-    std::size_t index;
-    // Bytewise, as sort keys are compared; by hand, since the C runtime's
-    // memcmp is slow where the program runs.
-    int CompareKey(const Item& other) const {
-      if (head != other.head) return head < other.head ? -1 : 1;
-      if (next != other.next) return next < other.next ? -1 : 1;
-      const std::size_t common = std::min(length, other.length);
-      for (std::size_t k = 16; k < common; ++k)
-        if (key[k] != other.key[k]) return key[k] < other.key[k] ? -1 : 1;
-      return length < other.length ? -1 : length > other.length ? 1 : 0;
-    }
-  };
-  std::vector<Item> items(entries.size());
-  for (std::size_t i = 0; i < items.size(); ++i)
-    items[i] = {entries.KeyPrefix(i, 0), entries.KeyPrefix(i, 8), entries.KeyBytes(i),
-                entries.KeyLength(i), i};
-  std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-    const int order = a.CompareKey(b);
-    return order != 0 ? order < 0 : a.index < b.index;
-  });
-  std::vector<std::size_t> sorted(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) sorted[i] = items[i].index;
-
-  // Strings with equal sort keys form a group, and the box must find them
-  // equal too: where it does not, only the box can say where each goes.
-  // Between groups, the order of the sort keys is the order of the box's
-  // comparison, which is defined by them.
-  std::vector<std::size_t> groupOf(entries.size());
-  std::size_t groups = 0;
-  for (std::size_t i = 0; i < sorted.size(); ++i) {
-    if (i > 0) {
-      if (items[i - 1].CompareKey(items[i]) != 0)
-        ++groups;
-      else if (!entries.CompareEqual(sorted[i - 1], sorted[i]))
-        return AddOneByOne(combo, strings);
-    }
-    groupOf[sorted[i]] = groups;
-  }
-  if (!sorted.empty()) ++groups;
-
-  // When string i is added, i strings are listed, those before its group
-  // among them.
-  std::vector<std::size_t> before(entries.size());
-  Counts listed(groups);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    before[i] = listed.Before(groupOf[i]);
-    listed.Add(groupOf[i]);
-  }
-
-  // Groups are listed in sort order; within a group, whose members `sorted`
-  // holds in file order, each stands where adding them one by one would put
-  // it. The strings go straight to the combo box's list, where its
-  // CB_INSERTSTRING would pass them (a box without CBS_LOWERCASE or
-  // CBS_UPPERCASE changes nothing on the way): a hundred thousand messages
-  // fewer for a long history.
-  COMBOBOXINFO info{};
-  info.cbSize = sizeof info;
-  const bool toList = ::GetComboBoxInfo(combo, &info) && info.hwndList &&
-                      !(::GetWindowLongW(combo, GWL_STYLE) & (CBS_LOWERCASE | CBS_UPPERCASE));
-  const HWND target = toList ? info.hwndList : combo;
-  const UINT insert = toList ? LB_INSERTSTRING : CB_INSERTSTRING;
-  std::vector<std::size_t> group;
-  for (std::size_t begin = 0, end; begin < sorted.size(); begin = end) {
-    for (end = begin + 1; end < sorted.size() && groupOf[sorted[end]] == groupOf[sorted[begin]];)
-      ++end;
-    group.clear();
-    for (std::size_t k = begin; k < end; ++k) {
-      const std::size_t i = sorted[k];
-      const std::size_t at =
-          InsertPosition(i, before[i], before[i] + group.size() - 1) - before[i];
-      group.insert(group.begin() + static_cast<std::ptrdiff_t>(at), i);
-    }
-    for (std::size_t i : group)
-      ::SendMessageW(target, insert, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(entries.Text(i)));
-  }
+  const std::vector<Item> sorted = SortByKey(entries);
+  const std::optional<std::vector<std::size_t>> groupOf = GroupOf(entries, sorted);
+  if (!groupOf) return AddOneByOne(combo, strings);
+  std::size_t bytes = 0;
+  for (const std::string& text : strings) bytes += text.size() + 1;
+  if (InsertInOrder(combo, entries, PlaceAsOneByOne(sorted, *groupOf), bytes)) return;
+  // Never a partly filled list: what the box took goes, and every line is
+  // added again as the box itself places it.
+  ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  AddOneByOne(combo, strings);
 }
 
 }  // namespace plinor

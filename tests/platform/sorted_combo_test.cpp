@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -62,7 +63,8 @@ TEST_F(SortedCombo, FillingAtOnceListsExactlyAsAddingOneByOne) {
       {},
       {"192.168.0.1"},
       {"zeta", "10.0.0.2", "Alpha", "", "_x", "~z", "10.0.0.10", "a-b", "ab",
-       "a b", "\xe9t\xe9", "Etz", "e", "10.0.0.1 ", std::string("n\0ul", 4)},
+       // "\xe9t\xe9s" is valid text in both code pages.
+       "a b", "\xe9t\xe9s", "Etz", "e", "10.0.0.1 ", std::string("n\0ul", 4)},
       // Equal but for case, repeated, empty, cut at a NUL, trailing blanks,
       // and double-byte text (in code page 932, \x82\x81 and \x82\x60 are a
       // full-width a and A).
@@ -90,6 +92,45 @@ TEST_F(SortedCombo, FillingAtOnceListsExactlyAsAddingOneByOne) {
   std::vector<std::string> expected = many;
   expected.push_back("10.0.0.5");
   EXPECT_EQ(AtOnce(many), OneByOne(expected));
+}
+
+// A box that refuses an insertion part way (out of memory) is emptied and
+// filled again with one CB_ADDSTRING per line: never a partly filled list.
+WNDPROC boxProcedure = nullptr;
+int insertsLeft = 0;
+int adds = 0;
+LRESULT CALLBACK RefusingBox(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == CB_INSERTSTRING && insertsLeft-- == 0) return CB_ERRSPACE;
+  if (message == CB_ADDSTRING) ++adds;
+  return ::CallWindowProcW(boxProcedure, window, message, wParam, lParam);
+}
+
+TEST_F(SortedCombo, ARefusedInsertionRefillsTheListLineByLine) {
+  ASSERT_TRUE(parent) << "needs a display";
+  const std::vector<std::string> strings = {"zeta", "10.0.0.2", "Alpha", "alpha", "b", "B"};
+  HWND combo = NewCombo();
+  boxProcedure = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+      combo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingBox)));
+  insertsLeft = 3;
+  adds = 0;
+  AddStringsSorted(combo, strings);
+  EXPECT_EQ(adds, static_cast<int>(strings.size()));
+  EXPECT_EQ(Items(combo), OneByOne(strings));
+}
+
+// Users get the common controls of the program's manifest, version 6; the
+// same fill runs in a test program with that manifest and in one without.
+TEST_F(SortedCombo, RunsWithTheCommonControlsExpected) {
+  const char* expected = std::getenv("PLINOR_EXPECT_COMMON_CONTROLS");
+  if (!expected) GTEST_SKIP() << "no version asked for";
+  ASSERT_TRUE(NewCombo());
+  char path[MAX_PATH] = "";
+  if (HMODULE controls = ::GetModuleHandleA("comctl32.dll"))
+    ::GetModuleFileNameA(controls, path, MAX_PATH);
+  std::string folder = path;
+  for (char& c : folder) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // Version 6 lives side by side, in WinSxS; the old one in the system folder.
+  EXPECT_EQ(folder.find("winsxs") != std::string::npos, std::string(expected) == "6") << path;
 }
 
 }  // namespace
