@@ -113,6 +113,7 @@ std::span<const plinor::MessageEntry> CLauncherDlg::MessageTable() const {
       plinor::OnMessage<&CLauncherDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
       plinor::OnCommand<&CLauncherDlg::OnLaunch>(BN_CLICKED, IDOK),
       plinor::OnMessage<&CLauncherDlg::OnDpiChanged>(WM_DPICHANGED),
+      plinor::OnMessage<&CLauncherDlg::OnDpiSettled>(WM_DPI_SETTLED),
   };
   return table;
 }
@@ -133,7 +134,7 @@ BOOL CLauncherDlg::OnInitDialog() {
                  reinterpret_cast<LPARAM>(m_hIcon));
   // The template's banner is drawn for 96 DPI.
   if (const UINT dpi = DpiForWindow(hwnd()); dpi != USER_DEFAULT_SCREEN_DPI)
-    ShowBannerForDpi(dpi);
+    ShowBannerForDpi(dpi, false);
 
   {
     // A long history fills the sorted list much faster in one go and
@@ -171,22 +172,32 @@ bool CLauncherDlg::OnPaint() {
 
 HCURSOR CLauncherDlg::OnQueryDragIcon() { return m_hIcon; }
 
-bool CLauncherDlg::OnDpiChanged(WPARAM dpi, LPARAM) {
-  ShowBannerForDpi(HIWORD(dpi));
-  return false;  // the dialog manager still scales the dialog to the new DPI
+bool CLauncherDlg::OnDpiChanged(WPARAM, LPARAM) {
+  // The dialog manager rescales the dialog and its controls only after this
+  // returns (per-monitor v2); the banner is fitted once that has happened.
+  ::PostMessageA(hwnd(), WM_DPI_SETTLED, 0, 0);
+  return false;
 }
 
-void CLauncherDlg::ShowBannerForDpi(UINT dpi) {
+bool CLauncherDlg::OnDpiSettled(WPARAM, LPARAM) {
+  ShowBannerForDpi(DpiForWindow(hwnd()), true);
+  return true;
+}
+
+void CLauncherDlg::ShowBannerForDpi(UINT dpi, bool fitToControl) {
   HWND banner = BannerControl(hwnd());
-  HBITMAP image = static_cast<HBITMAP>(::LoadImageA(
-      instance(), MAKEINTRESOURCEA(BannerForDpi(dpi)), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-  if (!banner || !image) {
-    if (image) ::DeleteObject(image);
-    return;
-  }
-  // The static control takes the bitmap's size; the one it showed before is
-  // either the template's, which it keeps, or ours.
-  ::SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+  if (!banner) return;
+  RECT area{};
+  if (fitToControl) ::GetClientRect(banner, &area);
+  HBITMAP image = static_cast<HBITMAP>(::LoadImageA(instance(), MAKEINTRESOURCEA(BannerForDpi(dpi)),
+                                                    IMAGE_BITMAP, area.right, area.bottom,
+                                                    LR_DEFAULTCOLOR));
+  if (!image) return;
+  // The control hands back what it showed: the template's bitmap, ours, or
+  // a copy it made of ours. Whatever it was, nothing shows it any more.
+  HBITMAP shown = reinterpret_cast<HBITMAP>(
+      ::SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image)));
+  if (shown && shown != m_hBanner) ::DeleteObject(shown);
   if (m_hBanner) ::DeleteObject(m_hBanner);
   m_hBanner = image;
 }

@@ -6,6 +6,9 @@
 #include "platform/platform.h"
 #include "platform/win32/dialog.h"
 
+// Posted to the dialog after WM_DPICHANGED.
+inline constexpr UINT WM_DPI_SETTLED = WM_APP + 1;
+
 class CLauncherDlg : public plinor::Dialog {
  public:
   CLauncherDlg(HINSTANCE instance, plinor::Platform& platform,
@@ -21,8 +24,10 @@ class CLauncherDlg : public plinor::Dialog {
   bool OnPaint();
   HCURSOR OnQueryDragIcon();
   void OnLaunch();
-  // The window moved to a screen of another DPI (HIWORD of `dpi`).
+  // The window moved to a screen of another DPI.
   bool OnDpiChanged(WPARAM dpi, LPARAM suggestedRect);
+  // Posted by OnDpiChanged: the dialog manager has rescaled the dialog.
+  bool OnDpiSettled(WPARAM, LPARAM);
 
  private:
   plinor::Platform& platform_;
@@ -33,5 +38,7 @@ class CLauncherDlg : public plinor::Dialog {
   // The banner drawn for the screen's DPI, when it is not the template's own.
   HBITMAP m_hBanner = nullptr;
 
-  void ShowBannerForDpi(UINT dpi);
+  // Shows the banner drawn nearest to `dpi`: at its own size when the dialog
+  // opens, fitted to the control's size after a change of DPI.
+  void ShowBannerForDpi(UINT dpi, bool fitToControl);
 };

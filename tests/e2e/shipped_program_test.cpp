@@ -53,7 +53,7 @@ TEST(ShippedProgram, HeaderIsThatOfAVistaOrLaterProgramWithNoBuildTime) {
   EXPECT_NE(bytes.find("stack smashing detected"), std::string::npos);
 }
 
-TEST(ShippedProgram, ManifestRequestsNoExecutionLevel) {
+TEST(ShippedProgram, ManifestAsksForCommonControls6NoExecutionLevelAndNoPerMonitorV1) {
   HMODULE program = ::LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_TRUE(program);
   HRSRC found = ::FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
@@ -68,6 +68,10 @@ TEST(ShippedProgram, ManifestRequestsNoExecutionLevel) {
   // under Program Files, which keeps host.cfg writable there.
   EXPECT_EQ(manifest.find("<requestedExecutionLevel"), std::string::npos);
   EXPECT_EQ(manifest.find("<trustInfo"), std::string::npos);
+  // System awareness where dpiAware is read (Windows 7 to 10 1511), then
+  // per-monitor v2 or system: no version is left with per-monitor v1.
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find(">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+// The launcher dialog in the test's own process, where its GDI objects can
+// be seen: the banner after many changes of DPI.
+#include "ui/launcher_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/win32_platform.h"
+#include "ui/resource.h"
+
+namespace {
+
+// The template's static bitmap control, found by its style.
+HWND Banner(HWND dialog) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
+  return nullptr;
+}
+
+HBITMAP Shown(HWND banner) {
+  return reinterpret_cast<HBITMAP>(::SendMessageA(banner, STM_GETIMAGE, IMAGE_BITMAP, 0));
+}
+
+// Waits up to 10 s for the banner to show another bitmap than `before`.
+HBITMAP NextShown(HWND banner, HBITMAP before) {
+  for (int i = 0; i < 500; ++i, ::Sleep(20))
+    if (HBITMAP now = Shown(banner); now && now != before) return now;
+  return nullptr;
+}
+
+// Twenty moves between screens of 96 and 192 DPI, each announced with
+// WM_DPICHANGED and a suggested rectangle, as Windows sends it.
+TEST(LauncherDialog, ABannerIsFittedAfterEachChangeOfDpiAndNoBitmapIsLeftBehind) {
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  plinor::Win32Platform platform(instance);
+  CLauncherDlg dialog(instance, platform);
+
+  std::vector<HBITMAP> shown;
+  bool fitted = false;
+  std::atomic<bool> driven{false};
+  std::thread driver([&] {
+    HWND window = nullptr;
+    for (int i = 0; i < 500 && !window; ++i, ::Sleep(20)) {
+      window = ::FindWindowA("#32770", "Plinor Launcher");
+      if (window && !::IsWindowVisible(window)) window = nullptr;
+    }
+    if (!window) return;
+    HWND banner = Banner(window);
+    HBITMAP current = Shown(banner);
+    shown.push_back(current);
+    for (int change = 0; change < 20 && current; ++change) {
+      const UINT dpi = change % 2 == 0 ? 192 : 96;
+      RECT suggested;
+      ::GetWindowRect(window, &suggested);
+      suggested.right = suggested.left + (suggested.right - suggested.left) * 2;
+      ::SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+      current = NextShown(banner, current);
+      if (current) shown.push_back(current);
+    }
+    BITMAP bitmap{};
+    RECT area{};
+    ::GetClientRect(banner, &area);
+    fitted = current && ::GetObjectA(current, sizeof bitmap, &bitmap) &&
+             bitmap.bmWidth == area.right && bitmap.bmHeight == area.bottom;
+    driven = true;
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  });
+  const INT_PTR result = dialog.DoModal();
+  driver.join();
+  ASSERT_EQ(result, IDCANCEL) << "needs a display";
+  ASSERT_TRUE(driven) << "the dialog did not show";
+  ASSERT_EQ(shown.size(), 21u) << "the banner did not change after change " << shown.size();
+  EXPECT_TRUE(fitted) << "the last banner does not fit its control";
+  // Every bitmap shown before the last has been deleted; GDI object counts
+  // cannot be read under Wine, so each handle is asked for its type.
+  for (std::size_t i = 0; i + 1 < shown.size(); ++i)
+    EXPECT_EQ(::GetObjectType(shown[i]), 0u) << "bitmap " << i << " was left behind";
+}
+
+}  // namespace
