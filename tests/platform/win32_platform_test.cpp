@@ -237,6 +237,9 @@ TEST_F(Win32, ApplicationTitleIsTheFileNameWithoutExtension) {
   // \x83\x5C is one character whose second byte is a backslash.
   EXPECT_EQ(FileTitle("C:\\\x83\x5C\\Plinor\x83\x5C.exe", ShiftJis()), "Plinor\x83\x5C");
   EXPECT_EQ(FileTitle("C:\\a/b\\PlinorLauncher.EXE", ShiftJis()), "PlinorLauncher");
+  // Only the last dot starts the extension; a forward slash separates too.
+  EXPECT_EQ(FileTitle("C:\\Apps\\Plinor.v2.exe", ShiftJis()), "Plinor.v2");
+  EXPECT_EQ(FileTitle("C:\\Apps\\x.y/PlinorLauncher.exe", ShiftJis()), "PlinorLauncher");
 }
 
 }  // namespace

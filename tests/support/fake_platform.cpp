@@ -265,6 +265,7 @@ bool FakePlatform::SetFilePointerToEnd(FileHandle file) {
 bool FakePlatform::CloseHandle(FileHandle file) {
   auto it = openFiles_.find(file);
   if (it == openFiles_.end()) {
+    ++strayCloses;
     lastError_ = 6;
     return false;
   }

@@ -96,6 +96,9 @@ class FakePlatform : public Platform {
 
   int OpenKeyCount() const { return static_cast<int>(openKeys_.size()); }
   int OpenFileCount() const { return static_cast<int>(openFiles_.size()); }
+  // CloseHandle calls for handles that were not open: closed twice, say,
+  // which in the real program could close a handle since reused.
+  int strayCloses = 0;
 
   // Platform
   bool IsDBCSLeadByte(unsigned char byte) const override;

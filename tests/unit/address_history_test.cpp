@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <source_location>
 
 #include "core/texts.h"
@@ -40,6 +41,7 @@ class History : public ::testing::Test {
               "File:\nC:\\Apps\\Plinor\\host.cfg\n\nSystem error " +
                   std::to_string(error) + ".");
     EXPECT_EQ(p.OpenFileCount(), 0);
+    EXPECT_EQ(p.strayCloses, 0) << "a handle closed twice";
   }
   FakePlatform p;
   ListRecorder list;
@@ -157,6 +159,31 @@ INSTANTIATE_TEST_SUITE_P(
         HeldCase{"LoadHeldThroughout", false, {.openError = kErrorSharingViolation}, false, 16},
         HeldCase{"AccessDeniedIsNotWaitedFor", true, {.openError = kErrorAccessDenied}, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(History, AnEmptyHistoryWhoseSeedCannotBeWrittenListsNothing) {
+  p.files[kHistory] = "";
+  p.faults[kHistory].writeError = 112;
+  LoadAddressHistory(p, list);
+  ExpectFileErrorReported(112);
+  // The default address is not on disk, so it is not listed either.
+  EXPECT_EQ(list.items, Lines{});
+  EXPECT_EQ(p.files[kHistory], "");
+}
+
+// Adding to the list throws (out of memory, say): the file is closed all the
+// same, on the way out.
+TEST_F(History, AnExceptionWhileListingLeavesTheFileClosed) {
+  struct ThrowingList : AddressList {
+    void AddString(const std::string&) override { throw std::bad_alloc(); }
+  } throwing;
+  p.files[kHistory] = "a\r\nb";
+  EXPECT_THROW(LoadAddressHistory(p, throwing), std::bad_alloc);
+  EXPECT_EQ(p.OpenFileCount(), 0);
+  EXPECT_THROW(AppendAddressHistory(p, throwing, "c"), std::bad_alloc);
+  EXPECT_EQ(p.OpenFileCount(), 0);
+  EXPECT_EQ(p.files[kHistory], "a\r\nb");
+  EXPECT_EQ(p.strayCloses, 0);
+}
 
 TEST_F(History, LoadWithoutInstallationUsesTheBareName) {
   p.DeleteKey(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT);

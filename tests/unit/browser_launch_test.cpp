@@ -126,6 +126,17 @@ INSTANTIATE_TEST_SUITE_P(
                     BrowserKind::InternetExplorer,
                     "WEB IE\\IEXPLORE.EXE "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10"},
+        // The browser's own name at the start of the command.
+        ComposeCase{"FirefoxNameFirst", "firefox.exe -url %1", 0, BrowserKind::Firefox,
+                    "FIREFOX.EXE  "
+                    "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?ROUTER=192.0.2.10"},
+        ComposeCase{"IeNameFirst", "IEXPLORE.EXE", 0, BrowserKind::InternetExplorer,
+                    "IEXPLORE.EXE "
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10"},
+        ComposeCase{"NetscapeNameFirst", "netscp.exe", 1, BrowserKind::Netscape,
+                    "NETSCP.EXE "
+                    "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?USEHTTPS=1?ROUTER="
+                    "192.0.2.10"},
         // Only 1 means HTTPS.
         ComposeCase{"HttpsValueTwoIsNotHttps", "C:\\IE\\iexplore.exe", 2,
                     BrowserKind::InternetExplorer,
@@ -212,7 +223,9 @@ TEST(StartBrowser, OtherBrowsersAreStartedOnce) {
   StartBrowser(p, "C:\\IE\\IEXPLORE.EXE", " a");
   // Mixed case names neither of the two Firefox spellings.
   StartBrowser(p, "C:\\Fx\\Firefox.exe", " b");
-  ASSERT_EQ(p.starts.size(), 2u);
+  // Only the path is looked at, never the typed address.
+  StartBrowser(p, "C:\\IE\\IEXPLORE.EXE", " file:///x?ROUTER=FIREFOX.EXE");
+  ASSERT_EQ(p.starts.size(), 3u);
   EXPECT_EQ(p.starts[0].commandLine, "C:\\IE\\IEXPLORE.EXE a");
   EXPECT_EQ(p.starts[1].commandLine, "C:\\Fx\\Firefox.exe b");
   EXPECT_TRUE(p.pauses.empty());

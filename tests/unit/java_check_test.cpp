@@ -14,23 +14,24 @@ using testing::FakePlatform;
 constexpr const char* kJava = "Software\\JavaSoft\\Java Runtime Environment";
 
 void RegisterJava(FakePlatform& p, const std::string& current,
-                  const std::optional<std::string>& micro) {
+                  const std::optional<std::string>& micro, bool microEndsInZero = true) {
   p.SetString(kHkeyLocalMachine, kJava, "CurrentVersion", current);
   p.AddKey(kHkeyLocalMachine, std::string(kJava) + "\\" + current);
   if (micro)
-    p.SetString(kHkeyLocalMachine, std::string(kJava) + "\\" + current,
-                "MicroVersion", *micro);
+    p.SetValue(kHkeyLocalMachine, std::string(kJava) + "\\" + current, "MicroVersion",
+               testing::kRegSz, *micro + (microEndsInZero ? std::string(1, '\0') : ""));
 }
 
 struct VersionCase {
   std::string current;
   std::string micro;
   bool accepted;
+  bool microEndsInZero = true;
 };
 
 std::ostream& operator<<(std::ostream& out, const VersionCase& c) {
   return out << ::testing::PrintToString(c.current) << " "
-             << ::testing::PrintToString(c.micro);
+             << ::testing::PrintToString(c.micro) << (c.microEndsInZero ? "" : " without zero");
 }
 
 class Versions : public ::testing::TestWithParam<VersionCase> {};
@@ -38,7 +39,7 @@ class Versions : public ::testing::TestWithParam<VersionCase> {};
 TEST_P(Versions, AreComparedWith142) {
   const VersionCase& c = GetParam();
   FakePlatform p;
-  RegisterJava(p, c.current, c.micro);
+  RegisterJava(p, c.current, c.micro, c.microEndsInZero);
   CheckJavaRuntime(p);
   if (c.accepted) {
     EXPECT_TRUE(p.prompts.empty());
@@ -68,6 +69,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // Values of 50 bytes, the most that is read.
                       VersionCase{"1.6" + std::string(46, '0'), "0", true},
                       VersionCase{"1.4", std::string(48, '0') + "2", true},
+                      // Stored without its zero: read up to its stored size,
+                      // not into what the CurrentVersion read left (113).
+                      VersionCase{"1.3", "11", false, false},
                       // -inf + inf is no number, so not at least 142.
                       VersionCase{"-1e999", "1e999", false},
                       // 141.99999999999997 when every step is rounded to a
