@@ -27,7 +27,7 @@ LaunchOutcome RunLaunch(Platform& platform, std::string& address,
 
   target->arguments += launchAddress;
   StartBrowser(platform, target->browserPath, target->arguments);
-  return LaunchOutcome::Started;
+  return LaunchOutcome::BrowserStartMade;
 }
 
 }  // namespace plinor

@@ -9,10 +9,11 @@
 namespace plinor {
 
 enum class LaunchOutcome {
-  Started,          // the browser was started (or its start was reported)
-  NotInstalled,     // message 109
-  AddressRejected,  // one of the messages 103 to 107
-  HistoryFailed     // a history file error was reported
+  BrowserStartMade,  // the browser's start was made: it started, or its
+                     // failure was reported
+  NotInstalled,      // message 109
+  AddressRejected,   // one of the messages 103 to 107
+  HistoryFailed      // a history file error was reported
 };
 
 // Runs a launch on the dialog's members, which the caller has just filled

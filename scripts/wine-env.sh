@@ -15,9 +15,9 @@ export WINEPREFIX="${WINE_ENV_PREFIX:-$wine_env_root/build/wineprefix}"
 export WINEDEBUG=-all
 wine_env_xvfb_pid=""
 
-# Wine's loader for 64-bit programs. `wine` itself prefers the 32-bit loader
-# whenever it is installed, even where the kernel cannot run 32-bit code.
-wine64_loader=/usr/lib/wine/wine64
+# Wine's programs (wineboot, reg, regedit, cmd) are run with the 64-bit
+# loader, which every host runs.
+source "$wine_env_root/scripts/wine-loaders.sh"
 
 start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi

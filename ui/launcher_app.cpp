@@ -14,17 +14,17 @@ CLauncherApp theApp;
 class LauncherDialog : public CLauncherDlg {
  public:
   LauncherDialog(HINSTANCE instance, plinor::Win32Platform& platform)
-      : CLauncherDlg(instance, platform), platform_(platform) {}
+      : CLauncherDlg(instance, platform), m_platform(platform) {}
 
  protected:
   BOOL OnInitDialog() override {
     // The application message box is owned by the dialog.
-    platform_.SetMainWindow(hwnd());
+    m_platform.SetMainWindow(hwnd());
     return CLauncherDlg::OnInitDialog();
   }
 
  private:
-  plinor::Win32Platform& platform_;
+  plinor::Win32Platform& m_platform;
 };
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "core/launch.h"
 #include "core/texts.h"
 #include "platform/win32/sorted_combo.h"
-#include "platform/win32/win32_platform.h"
 #include "ui/about_dlg.h"
 #include "ui/resource.h"
 
@@ -93,7 +92,7 @@ HWND BannerControl(HWND dialog) {
 CLauncherDlg::CLauncherDlg(HINSTANCE instance, plinor::Platform& platform,
                            HWND parent)
     : plinor::Dialog(instance, IDD_LAUNCHER_DIALOG, parent),
-      platform_(platform),
+      m_platform(platform),
       m_hIcon(::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
 CLauncherDlg::~CLauncherDlg() {
@@ -122,7 +121,7 @@ BOOL CLauncherDlg::OnInitDialog() {
   plinor::Dialog::OnInitDialog();
 
   if (HMENU menu = ::GetSystemMenu(hwnd(), FALSE)) {
-    const std::string about = platform_.LoadStringA(IDS_ABOUTBOX);
+    const std::string about = m_platform.LoadStringA(IDS_ABOUTBOX);
     if (!about.empty()) {
       ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
       ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about.c_str());
@@ -140,7 +139,7 @@ BOOL CLauncherDlg::OnInitDialog() {
     // A long history fills the sorted list much faster in one go and
     // without a redraw for every entry.
     CollectedList history;
-    plinor::LoadAddressHistory(platform_, history);
+    plinor::LoadAddressHistory(m_platform, history);
     RedrawOff quiet(m_comboAddress);
     plinor::AddStringsSorted(m_comboAddress, history.strings);
   }
@@ -205,5 +204,5 @@ void CLauncherDlg::ShowBannerForDpi(UINT dpi, bool fitToControl) {
 void CLauncherDlg::OnLaunch() {
   UpdateData(true);
   ComboList list(m_comboAddress);
-  plinor::RunLaunch(platform_, m_strAddress, m_bUseHttps, list);
+  plinor::RunLaunch(m_platform, m_strAddress, m_bUseHttps, list);
 }

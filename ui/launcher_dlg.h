@@ -30,7 +30,7 @@ class CLauncherDlg : public plinor::Dialog {
   bool OnDpiSettled(WPARAM, LPARAM);
 
  private:
-  plinor::Platform& platform_;
+  plinor::Platform& m_platform;
   HWND m_comboAddress = nullptr;
   std::string m_strAddress;
   int m_bUseHttps = 0;

@@ -7,15 +7,13 @@
 
 #include "core/address_check.h"
 #include "core/narrow_string.h"
+#include "require.h"
 #include "tests/support/fake_platform.h"
 
 using namespace plinor;
+using plinor::testing::Require;
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 bool HasWhiteSpace(const std::string& text) {
   for (char c : text)

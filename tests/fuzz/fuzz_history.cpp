@@ -9,22 +9,16 @@
 #include "core/address_history.h"
 #include "core/texts.h"
 #include "fuzz_input.h"
+#include "require.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/recording_list.h"
 
 using namespace plinor;
+using plinor::testing::Require;
 
 namespace {
 
 constexpr const char* kFile = "C:\\P\\host.cfg";
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-struct Recorder : AddressList {
-  std::vector<std::string> items;
-  void AddString(const std::string& text) override { items.push_back(text); }
-};
 
 // The file's lines as text mode reads them, written independently of the
 // launcher's reader: CR LF and LF end a line; a lone CR stays.
@@ -56,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path", "C:\\P\\");
   p.files[kFile] = bytes;
 
-  Recorder loaded;
+  testing::RecordingList loaded;
   LoadAddressHistory(p, loaded);
   const std::string afterLoad = p.files[kFile];
   if (bytes.empty()) {
@@ -76,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 5: faults.openError = 32; break;
     default: break;
   }
-  Recorder appended;
+  testing::RecordingList appended;
   const bool ok = AppendAddressHistory(p, appended, address);
   const std::string& after = p.files[kFile];
   Require(after.compare(0, afterLoad.size(), afterLoad) == 0);

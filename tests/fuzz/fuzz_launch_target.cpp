@@ -9,15 +9,13 @@
 #include "core/launch.h"
 #include "core/texts.h"
 #include "fuzz_input.h"
+#include "require.h"
 #include "tests/support/fake_platform.h"
 
 using namespace plinor;
+using plinor::testing::Require;
 
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 struct NoList : AddressList {
   void AddString(const std::string&) override {}
@@ -41,7 +39,7 @@ std::optional<std::string> Launch(const std::vector<std::string>& fields,
   const LaunchOutcome outcome = RunLaunch(p, address, useHttps, list);
   Require(p.OpenKeyCount() == 0 && p.OpenFileCount() == 0);
   Require(p.pauses.size() <= 1 && p.starts.size() <= 2);
-  if (outcome != LaunchOutcome::Started) {
+  if (outcome != LaunchOutcome::BrowserStartMade) {
     Require(p.starts.empty());
     return std::nullopt;
   }

@@ -11,6 +11,7 @@
 #include "core/address_history.h"
 #include "core/registry_lookups.h"
 #include "core/texts.h"
+#include "tests/support/recording_list.h"
 
 namespace plinor {
 namespace {
@@ -164,10 +165,7 @@ TEST_F(Win32, DefaultValuesOfEveryTypeAndSize) {
 TEST_F(Win32, HistoryFileIsCreatedSeededAndAppendedInTextMode) {
   const std::string dir = MakeFolder();
   SetPath(REG_SZ, dir + std::string(1, '\0'));
-  struct : AddressList {
-    std::vector<std::string> items;
-    void AddString(const std::string& text) override { items.push_back(text); }
-  } list;
+  testing::RecordingList list;
   LoadAddressHistory(platform, list);
   EXPECT_EQ(ReadBytes(dir + "host.cfg"), "192.168.0.1");
   EXPECT_TRUE(AppendAddressHistory(platform, list, "10.1.1.1"));

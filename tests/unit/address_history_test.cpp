@@ -7,19 +7,16 @@
 
 #include "core/texts.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/recording_list.h"
 
 namespace plinor {
 namespace {
 
 using testing::FakePlatform;
+using testing::RecordingList;
 using testing::FileFaults;
 
 constexpr const char* kHistory = "C:\\Apps\\Plinor\\host.cfg";
-
-struct ListRecorder : AddressList {
-  std::vector<std::string> items;
-  void AddString(const std::string& text) override { items.push_back(text); }
-};
 
 using Lines = std::vector<std::string>;
 
@@ -44,7 +41,7 @@ class History : public ::testing::Test {
     EXPECT_EQ(p.strayCloses, 0) << "a handle closed twice";
   }
   FakePlatform p;
-  ListRecorder list;
+  RecordingList list;
 };
 
 TEST_F(History, FirstLoadCreatesAndSeedsTheFile) {
@@ -52,7 +49,7 @@ TEST_F(History, FirstLoadCreatesAndSeedsTheFile) {
   EXPECT_EQ(p.files[kHistory], "192.168.0.1");
   EXPECT_EQ(list.items, Lines{"192.168.0.1"});
 
-  ListRecorder again;  // an empty file is seeded the same way
+  RecordingList again;  // an empty file is seeded the same way
   p.files[kHistory] = "";
   LoadAddressHistory(p, again);
   EXPECT_EQ(p.files[kHistory], "192.168.0.1");
@@ -197,7 +194,7 @@ TEST_F(History, LoadReportsReadAndCloseErrorsAndChangesNothing) {
         std::pair{FileFaults{0, 0, 0, 0, 0, 1117}, Lines{"a", "b"}}}) {
     SCOPED_TRACE(fault.readError ? "read error" : "close error");
     FakePlatform fresh = p;
-    ListRecorder loaded;
+    RecordingList loaded;
     std::swap(p, fresh);
     p.files[kHistory] = "a\r\nb";
     p.faults[kHistory] = fault;
@@ -235,7 +232,7 @@ TEST_F(History, AFileEndingInALineBreakGainsAnEmptyLine) {
   p.files[kHistory] = "a\r\n";
   EXPECT_TRUE(AppendAddressHistory(p, list, "b"));
   EXPECT_EQ(p.files[kHistory], "a\r\n\r\nb");
-  ListRecorder loaded;
+  RecordingList loaded;
   LoadAddressHistory(p, loaded);
   EXPECT_EQ(loaded.items, (Lines{"a", "", "b"}));
 }

@@ -4,22 +4,19 @@
 
 #include "core/texts.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/recording_list.h"
 
 namespace plinor {
 namespace {
 
 using testing::ExitCalled;
 using testing::FakePlatform;
+using testing::RecordingList;
 
 constexpr const char* kHistory = "C:\\Apps\\Plinor\\host.cfg";
 constexpr const char* kPage =
     "\"C:\\IE\\IEXPLORE.EXE\" file:///C:/Apps/Plinor/common/common/"
     "launcher.html";
-
-struct ListRecorder : AddressList {
-  std::vector<std::string> items;
-  void AddString(const std::string& text) override { items.push_back(text); }
-};
 
 class Launch : public ::testing::Test {
  protected:
@@ -43,13 +40,13 @@ class Launch : public ::testing::Test {
   }
 
   FakePlatform p;
-  ListRecorder list;
+  RecordingList list;
   std::string address;
   int useHttps = 0;
 };
 
 TEST_F(Launch, ANewAddressIsTrimmedRecordedAndLaunched) {
-  EXPECT_EQ(Run(" \t10.0.0.7", 1), LaunchOutcome::Started);
+  EXPECT_EQ(Run(" \t10.0.0.7", 1), LaunchOutcome::BrowserStartMade);
   EXPECT_EQ(address, "10.0.0.7");
   EXPECT_EQ(p.files[kHistory], "192.168.0.1\r\n10.0.0.7");
   EXPECT_EQ(list.items, std::vector<std::string>{"10.0.0.7"});
@@ -60,14 +57,14 @@ TEST_F(Launch, ANewAddressIsTrimmedRecordedAndLaunched) {
 }
 
 TEST_F(Launch, TrailingWhiteSpaceOfADottedAddressIsKept) {
-  EXPECT_EQ(Run("10.0.0.8  "), LaunchOutcome::Started);
+  EXPECT_EQ(Run("10.0.0.8  "), LaunchOutcome::BrowserStartMade);
   EXPECT_EQ(p.files[kHistory], "192.168.0.1\r\n10.0.0.8  ");
   ASSERT_EQ(p.starts.size(), 1u);
   EXPECT_EQ(p.starts[0].commandLine, std::string(kPage) + "?ROUTER=10.0.0.8  ");
 }
 
 TEST_F(Launch, AKnownAddressIsLaunchedWithoutBeingRecorded) {
-  EXPECT_EQ(Run("192.168.0.1"), LaunchOutcome::Started);
+  EXPECT_EQ(Run("192.168.0.1"), LaunchOutcome::BrowserStartMade);
   EXPECT_EQ(p.files[kHistory], "192.168.0.1");
   EXPECT_TRUE(list.items.empty());
   EXPECT_EQ(p.starts.size(), 1u);
@@ -115,7 +112,7 @@ TEST_F(Launch, JavaNoEndsTheProcessBeforeAnythingElse) {
 
 TEST_F(Launch, JavaYesGoesOnAsIfTheRuntimeWereThere) {
   p.DeleteKey(kHkeyLocalMachine, "Software\\JavaSoft");
-  EXPECT_EQ(Run("10.0.0.9"), LaunchOutcome::Started);
+  EXPECT_EQ(Run("10.0.0.9"), LaunchOutcome::BrowserStartMade);
   EXPECT_EQ(p.prompts.size(), 1u);
   EXPECT_EQ(p.starts.size(), 1u);
 }
@@ -129,10 +126,10 @@ TEST_F(Launch, ALaunchNestedInTheJavaPromptRefreshesTheMembers) {
     // The user changed the text and ticked HTTPS, then pressed Launch again.
     address = "10.0.0.20";
     useHttps = 1;
-    ListRecorder inner;
-    EXPECT_EQ(RunLaunch(p, address, useHttps, inner), LaunchOutcome::Started);
+    RecordingList inner;
+    EXPECT_EQ(RunLaunch(p, address, useHttps, inner), LaunchOutcome::BrowserStartMade);
   };
-  EXPECT_EQ(Run("10.0.0.10"), LaunchOutcome::Started);
+  EXPECT_EQ(Run("10.0.0.10"), LaunchOutcome::BrowserStartMade);
   ASSERT_EQ(p.starts.size(), 2u);
   EXPECT_EQ(p.starts[0].commandLine,
             std::string(kPage) + "?USEHTTPS=1?ROUTER=10.0.0.20");
@@ -155,8 +152,8 @@ TEST_F(Launch, ALaunchDuringTheHistoryErrorReportFindsTheFileClosed) {
     // The report has no owner: the user pressed Launch again meanwhile.
     std::string again = "10.0.0.31";
     int https = 0;
-    ListRecorder inner;
-    EXPECT_EQ(RunLaunch(p, again, https, inner), LaunchOutcome::Started);
+    RecordingList inner;
+    EXPECT_EQ(RunLaunch(p, again, https, inner), LaunchOutcome::BrowserStartMade);
   };
   EXPECT_EQ(Run("10.0.0.30"), LaunchOutcome::HistoryFailed);
   EXPECT_EQ(p.files[kHistory], "192.168.0.1\r\n10.0.0.31");
@@ -165,7 +162,7 @@ TEST_F(Launch, ALaunchDuringTheHistoryErrorReportFindsTheFileClosed) {
 
 TEST_F(Launch, AMissingHistoryFileStillLaunches) {
   p.files.clear();
-  EXPECT_EQ(Run("router"), LaunchOutcome::Started);
+  EXPECT_EQ(Run("router"), LaunchOutcome::BrowserStartMade);
   EXPECT_EQ(list.items, std::vector<std::string>{"router"});
   EXPECT_TRUE(p.files.empty());
   ASSERT_EQ(p.starts.size(), 1u);
