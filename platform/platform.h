@@ -29,8 +29,9 @@
 //     returned handle must be given back to CloseHandle. Failures leave the
 //     reason in GetLastError(); ErrorText is the system's text for one.
 //   - The platform shows nothing on its own behalf, and callers decide what
-//     the user sees, with one exception: Sleep shows the wait cursor while
-//     the thread pauses, since the window cannot answer meanwhile.
+//     the user sees, with one exception: a pause long enough to notice (the
+//     Firefox pause) shows the wait cursor, since the window cannot answer
+//     meanwhile; the history file's brief retries do not.
 #pragma once
 
 #include <cstddef>

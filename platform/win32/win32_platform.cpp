@@ -8,6 +8,9 @@ namespace plinor {
 
 namespace {
 
+// Pauses of this many milliseconds or more show the wait cursor.
+constexpr std::uint32_t kWaitCursorPause = 1000;
+
 HKEY ToKey(RegHandle handle) { return reinterpret_cast<HKEY>(handle); }
 HANDLE ToHandle(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -70,8 +73,10 @@ static_assert(sizeof(STARTUPINFOA) == 68);
 #endif
 
 void Win32Platform::Sleep(std::uint32_t milliseconds) {
-  // The pause blocks the window's thread; the wait cursor tells the user the
-  // launcher is busy until the browser has been started.
+  // The Firefox pause blocks the window's thread for seconds: the wait
+  // cursor tells the user the launcher is busy until the browser has been
+  // started. The 15 ms retries of a held history file would only flicker it.
+  if (milliseconds < kWaitCursorPause) return ::Sleep(milliseconds);
   HCURSOR previous = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
   ::Sleep(milliseconds);
   ::SetCursor(previous);
