@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+
+extern "C" std::uintptr_t __stack_chk_guard;
 
 namespace plinor {
 namespace {
@@ -42,6 +45,13 @@ TEST(Hardening, ADllInTheCurrentDirectoryIsNotLoadedByNameAfterStartUp) {
   ::SetCurrentDirectoryA(previous);
   ::DeleteFileA(planted.c_str());
   ::RemoveDirectoryA(folder.c_str());
+}
+
+// The stack protector's guard is drawn at random before the program's own
+// code runs, not left at the value it is built with.
+TEST(Hardening, TheStackGuardIsDrawnAtStart) {
+  EXPECT_NE(__stack_chk_guard, 0x2F8E3D5Au);
+  EXPECT_NE(__stack_chk_guard, 0u);
 }
 
 }  // namespace
