@@ -40,7 +40,7 @@ class Faults : public ::testing::Test {
 };
 
 TEST_F(Faults, AHistoryHeldByAnotherProcessIsNeitherReadNorWritten) {
-  machine.WriteFileBytes(machine.HistoryPath(), "10.0.0.1");
+  WriteFileBytes(machine.HistoryPath(), "10.0.0.1");
   HANDLE held = ::CreateFileA(machine.HistoryPath().c_str(),
                               GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
@@ -55,7 +55,7 @@ TEST_F(Faults, AHistoryHeldByAnotherProcessIsNeitherReadNorWritten) {
   // Listed on every launch while the file stays unavailable.
   EXPECT_EQ(launcher.ListItems(), (Lines{"10.0.0.2", "10.0.0.2"}));
   ::CloseHandle(held);
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "10.0.0.1");
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), "10.0.0.1");
 }
 
 // Another process that holds the history for 60 ms at a time, with gaps of
@@ -88,7 +88,7 @@ class BriefHolder {
 };
 
 TEST_F(Faults, AHistoryHeldForMomentsIsListedAndEveryAddressRecorded) {
-  machine.WriteFileBytes(machine.HistoryPath(), "10.0.0.1\r\nrouter");
+  WriteFileBytes(machine.HistoryPath(), "10.0.0.1\r\nrouter");
   auto holder = std::make_optional<BriefHolder>(machine.HistoryPath());
   LauncherSession launcher(machine.folder());
   EXPECT_EQ(launcher.ListItems(), (Lines{"10.0.0.1", "router"}));
@@ -99,12 +99,12 @@ TEST_F(Faults, AHistoryHeldForMomentsIsListedAndEveryAddressRecorded) {
   EXPECT_EQ(machine.WaitForStarts(5).size(), 5u);
   EXPECT_GT(holder->holds(), 0);
   holder.reset();
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()),
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()),
             "10.0.0.1\r\nrouter\r\n10.0.1.1\r\n10.0.1.2\r\n10.0.1.3\r\n10.0.1.4\r\n10.0.1.5");
 }
 
 TEST_F(Faults, AReadOnlyHistoryIsLeftAlone) {
-  machine.WriteFileBytes(machine.HistoryPath(), "10.0.0.1");
+  WriteFileBytes(machine.HistoryPath(), "10.0.0.1");
   ::SetFileAttributesA(machine.HistoryPath().c_str(), FILE_ATTRIBUTE_READONLY);
   HANDLE probe = ::CreateFileA(machine.HistoryPath().c_str(), GENERIC_WRITE, 0,
                                nullptr, OPEN_EXISTING, 0, nullptr);
@@ -119,21 +119,13 @@ TEST_F(Faults, AReadOnlyHistoryIsLeftAlone) {
   launcher.SetAddressText("10.0.0.2");
   EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
   EXPECT_EQ(machine.WaitForStarts(1).size(), 1u);
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "10.0.0.1");
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), "10.0.0.1");
   ::SetFileAttributesA(machine.HistoryPath().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(Faults, AMissingFolderCreatesNothingAndStillLaunches) {
   const std::string missing = machine.folder() + "missing\\";
-  HKEY key;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                            "Software\\Talvor Systems\\Plinor 2.1\\en", 0,
-                            KEY_SET_VALUE, &key),
-            ERROR_SUCCESS);
-  ::RegSetValueExA(key, "Path", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(missing.c_str()),
-                   static_cast<DWORD>(missing.size() + 1));
-  ::RegCloseKey(key);
+  machine.SetInstallPath(missing);
   LauncherSession launcher(machine.folder());
   EXPECT_EQ(launcher.ListItems(), Lines{});
   launcher.SetAddressText("router");
@@ -151,7 +143,7 @@ TEST_F(Faults, AHundredThousandLinesAreListedAndSearched) {
     bytes += "10." + std::to_string(i / 65536) + "." +
              std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
   }
-  machine.WriteFileBytes(machine.HistoryPath(), bytes);
+  WriteFileBytes(machine.HistoryPath(), bytes);
   LauncherSession launcher(machine.folder());
   EXPECT_EQ(launcher.ItemCount(), 100000u);
 
@@ -159,7 +151,7 @@ TEST_F(Faults, AHundredThousandLinesAreListedAndSearched) {
   EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
   launcher.SetAddressText("10.200.0.1");
   EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), bytes + "\r\n10.200.0.1");
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), bytes + "\r\n10.200.0.1");
   EXPECT_EQ(machine.WaitForStarts(2).size(), 2u);
 }
 
@@ -167,7 +159,7 @@ TEST_F(Faults, AMegabyteLineNulBytesAndLoneCarriageReturnsAreKept) {
   const std::string huge(1000000, 'x');
   const std::string bytes = std::string("a\0b\r\n", 5) + huge + "\r\nc\rd\r\n\r\n" +
                             "e\r";
-  machine.WriteFileBytes(machine.HistoryPath(), bytes);
+  WriteFileBytes(machine.HistoryPath(), bytes);
   LauncherSession launcher(machine.folder());
   Lines items = launcher.ListItems();
   // A list entry ends at a NUL byte; everything else is as in the file.
@@ -175,20 +167,12 @@ TEST_F(Faults, AMegabyteLineNulBytesAndLoneCarriageReturnsAreKept) {
 
   launcher.SetAddressText("a");  // not the line "a\0b"
   EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), bytes + "\r\na");
-}
-
-// Presses Launch and waits for the handler to finish; false on time-out.
-bool PressLaunch(HWND dialog) {
-  DWORD_PTR result = 0;
-  return ::SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)),
-                               SMTO_NORMAL, 60000, &result) != 0;
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), bytes + "\r\na");
 }
 
 TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
   constexpr int kLaunches = 200;
-  machine.WriteFileBytes(machine.HistoryPath(), "192.168.0.1");
+  WriteFileBytes(machine.HistoryPath(), "192.168.0.1");
   LauncherSession first(machine.folder());
   LauncherSession second(machine.folder());
   ASSERT_TRUE(first.dialog() && second.dialog());
@@ -216,9 +200,8 @@ TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
     });
     for (int i = 0; i < kLaunches && stuck->empty(); ++i) {
       const std::string address = prefix + std::to_string(i);
-      ::SendMessageA(::GetDlgItem(launcher->dialog(), IDC_ADDRESS), WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>(address.c_str()));
-      if (!PressLaunch(launcher->dialog())) {
+      launcher->SetAddressText(address);
+      if (!launcher->PressLaunch()) {
         std::optional<Box> box = launcher->WaitForBox();
         *stuck = address + ": " +
                  (box ? box->caption + ": " + box->text : "no message box");
@@ -244,7 +227,7 @@ TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
     launched.insert("10.1.0." + std::to_string(i));
     launched.insert("10.2.0." + std::to_string(i));
   }
-  const Lines lines = SplitLines(machine.ReadFileBytes(machine.HistoryPath()));
+  const Lines lines = SplitLines(ReadFileBytes(machine.HistoryPath()));
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.front(), "192.168.0.1");
   std::set<std::string> seen;

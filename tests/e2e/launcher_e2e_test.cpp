@@ -53,7 +53,7 @@ TEST_F(Launcher, FirstStartCreatesTheHistoryWithTheDefaultAddress) {
   ASSERT_FALSE(machine.FileExists(machine.HistoryPath()));
   LauncherSession launcher(machine.folder());
   ASSERT_TRUE(launcher.dialog());
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "192.168.0.1");
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), "192.168.0.1");
   EXPECT_EQ(launcher.ListItems(), Lines{"192.168.0.1"});
   EXPECT_EQ(launcher.AddressText(), "");
   EXPECT_FALSE(launcher.HttpsTicked());
@@ -65,10 +65,10 @@ TEST_F(Launcher, FirstStartCreatesTheHistoryWithTheDefaultAddress) {
 }
 
 TEST_F(Launcher, HistoryIsListedSortedWhileTheFileKeepsItsOrder) {
-  machine.WriteFileBytes(machine.HistoryPath(), "zeta\r\n10.0.0.2\r\nAlpha\r\n\r\nzeta");
+  WriteFileBytes(machine.HistoryPath(), "zeta\r\n10.0.0.2\r\nAlpha\r\n\r\nzeta");
   LauncherSession launcher(machine.folder());
   EXPECT_EQ(launcher.ListItems(), (Lines{"", "10.0.0.2", "Alpha", "zeta", "zeta"}));
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()),
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()),
             "zeta\r\n10.0.0.2\r\nAlpha\r\n\r\nzeta");
 }
 
@@ -95,7 +95,7 @@ TEST_P(Browsers, ANewAddressIsRecordedAndLaunchedWithTheExactCommandLine) {
   const std::string path = machine.AddBrowser(c.browser);
   machine.SetBrowserCommand(c.quoted ? "\"" + path + "\"" + c.commandSuffix
                                      : path + c.commandSuffix);
-  machine.WriteFileBytes(machine.HistoryPath(), "192.168.0.1");
+  WriteFileBytes(machine.HistoryPath(), "192.168.0.1");
   LauncherSession launcher(machine.folder());
   launcher.SetAddressText("  10.20.30.40");
   launcher.SetHttps(c.https);
@@ -118,7 +118,7 @@ TEST_P(Browsers, ANewAddressIsRecordedAndLaunchedWithTheExactCommandLine) {
     EXPECT_GE(starts[1].tick - starts[0].tick, 3600000u);
   }
 
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()),
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()),
             "192.168.0.1\r\n10.20.30.40");
   EXPECT_EQ(launcher.ListItems(), (Lines{"10.20.30.40", "192.168.0.1"}));
   // The dialog stays open as the user left it.
@@ -173,20 +173,20 @@ TEST_F(Launcher, AnUnquotedPathWithBlanksStartsTheBrowserNotAPlantedProgram) {
 }
 
 TEST_F(Launcher, AnAddressTheHistoryHoldsIsLaunchedWithoutBeingRecorded) {
-  machine.WriteFileBytes(machine.HistoryPath(), "10.0.0.1\r\nrouter");
+  WriteFileBytes(machine.HistoryPath(), "10.0.0.1\r\nrouter");
   LauncherSession launcher(machine.folder());
   launcher.SetAddressText("router");
   EXPECT_EQ(launcher.Launch(), std::vector<Box>{});
   ASSERT_EQ(machine.WaitForStarts(1).size(), 1u);
   EXPECT_EQ(machine.Starts()[0].commandLine, IeCommandLine("?ROUTER=router"));
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "10.0.0.1\r\nrouter");
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), "10.0.0.1\r\nrouter");
   EXPECT_EQ(launcher.ListItems(), (Lines{"10.0.0.1", "router"}));
 
   // The same new address twice: recorded once.
   launcher.SetAddressText("10.0.0.3 ");
   launcher.Launch();
   launcher.Launch();
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()),
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()),
             "10.0.0.1\r\nrouter\r\n10.0.0.3 ");
   EXPECT_EQ(launcher.ListItems(), (Lines{"10.0.0.1", "10.0.0.3 ", "router"}));
   ASSERT_EQ(machine.WaitForStarts(3).size(), 3u);
@@ -217,7 +217,7 @@ TEST_P(Rejections, ShowTheirMessageAndChangeNothing) {
   EXPECT_EQ(boxes[0].text, c.message);
   EXPECT_FALSE(boxes[0].yesNo);
   EXPECT_TRUE(boxes[0].dialogEnabled);  // the box has no owner
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "192.168.0.1");
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), "192.168.0.1");
   EXPECT_EQ(launcher.ListItems(), Lines{"192.168.0.1"});
   EXPECT_TRUE(machine.Starts().empty());
   EXPECT_EQ(launcher.AddressText(), c.address);
@@ -243,7 +243,7 @@ TEST_F(Launcher, NotInstalledShowsMessage109OwnedByTheDialog) {
   LauncherSession launcher(machine.folder());
   // Without an installation the history is the bare name in the launcher's
   // current folder.
-  EXPECT_EQ(machine.ReadFileBytes(machine.folder() + "host.cfg"), "192.168.0.1");
+  EXPECT_EQ(ReadFileBytes(machine.folder() + "host.cfg"), "192.168.0.1");
   launcher.SetAddressText("");
   std::vector<Box> boxes = launcher.Launch();
   ASSERT_EQ(boxes.size(), 1u);
@@ -289,7 +289,7 @@ TEST_F(Launcher, JavaPromptAnsweredNoEndsTheProgramAtOnce) {
   std::vector<Box> boxes = launcher.Launch({IDNO});
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(launcher.WaitForExit(), 0u);
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "192.168.0.1");
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), "192.168.0.1");
   EXPECT_TRUE(machine.Starts().empty());
 }
 
@@ -305,7 +305,7 @@ TEST_F(Launcher, AFailedBrowserStartIsReported) {
             0u)
       << boxes[0].text;
   // The address was recorded before the start was tried.
-  EXPECT_EQ(machine.ReadFileBytes(machine.HistoryPath()), "192.168.0.1\r\n10.0.0.8");
+  EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), "192.168.0.1\r\n10.0.0.8");
 }
 
 TEST_F(Launcher, EnterLaunchesAndEscapeCloses) {

@@ -1,5 +1,6 @@
 #include "launcher_session.h"
 
+#include "core/texts.h"
 #include "ui/resource.h"
 
 #include <gtest/gtest.h>
@@ -11,41 +12,16 @@
 
 namespace e2e {
 
-bool WaitUntil(const std::function<bool()>& done, const std::string& what, DWORD timeout,
-               std::source_location caller) {
-  const ULONGLONG deadline = ::GetTickCount64() + timeout;
-  for (;;) {
-    if (done()) return true;
-    if (::GetTickCount64() >= deadline) break;
-    ::Sleep(20);
-  }
-  ADD_FAILURE_AT(caller.file_name(), static_cast<int>(caller.line()))
-      << "waited " << timeout / 1000 << " s for " << what << "; on screen:\n"
-      << WindowsOnScreen();
-  return false;
-}
+using plinor::testing::SetRegistryString;
 
 namespace {
 
 constexpr const char* kPlinorKey = "Software\\Talvor Systems";
-constexpr const char* kInstallKey = "Software\\Talvor Systems\\Plinor 2.1\\en";
+constexpr const char* kInstallKey = IDS_INSTALL_KEY_TEXT;
 constexpr const char* kJavaKey = "Software\\JavaSoft\\Java Runtime Environment";
 constexpr const char* kBrowserKey = "http\\shell\\open\\command";
 constexpr const char* kIeKey =
     "software\\microsoft\\windows\\currentversion\\app paths\\iexplore.exe";
-
-void SetString(HKEY root, const std::string& path, const char* name,
-               const std::string& value) {
-  HKEY key;
-  ASSERT_EQ(::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-            ERROR_SUCCESS)
-      << path;
-  ::RegSetValueExA(key, name, 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-  ::RegCloseKey(key);
-}
 
 void RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA entry;
@@ -102,48 +78,7 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
-BOOL CALLBACK CollectVisible(HWND window, LPARAM list) {
-  if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
-
 }  // namespace
-
-std::string WindowsOnScreen() {
-  std::vector<HWND> windows;
-  ::EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
-  std::string text;
-  for (HWND window : windows) {
-    char className[64] = {};
-    ::GetClassNameA(window, className, sizeof className);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    char image[MAX_PATH] = "?";
-    DWORD size = MAX_PATH;
-    if (HANDLE handle = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
-      if (!::QueryFullProcessImageNameA(handle, 0, image, &size)) image[0] = '\0';
-      ::CloseHandle(handle);
-    }
-    const char* name = std::strrchr(image, '\\');
-    HWND owner = ::GetWindow(window, GW_OWNER);
-    char line[512];
-    std::snprintf(line, sizeof line, "  class \"%s\" caption \"%s\" owner %p%s%s%s process %lu (%s)\n",
-                  className, WindowText(window).c_str(), static_cast<void*>(owner),
-                  owner ? " \"" : "", owner ? WindowText(owner).c_str() : "", owner ? "\"" : "",
-                  static_cast<unsigned long>(process), name ? name + 1 : image);
-    text += line;
-  }
-  return text.empty() ? "  no window\n" : text;
-}
-
-std::string WindowText(HWND window) {
-  LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  LRESULT copied = ::SendMessageA(window, WM_GETTEXT, text.size(),
-                                  reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(copied));
-  return text;
-}
 
 // Machine -------------------------------------------------------------------
 
@@ -174,19 +109,21 @@ Machine::~Machine() {
   if (!::testing::Test::HasFailure()) RemoveTree(folder_);
 }
 
-void Machine::Install() {
-  SetString(HKEY_LOCAL_MACHINE, kInstallKey, "Path", folder_);
+void Machine::Install() { SetInstallPath(folder_); }
+
+void Machine::SetInstallPath(const std::string& path) {
+  SetRegistryString(HKEY_LOCAL_MACHINE, kInstallKey, "Path", path);
 }
 
 void Machine::Uninstall() { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPlinorKey); }
 
 void Machine::SetJava(const char* current, const char* micro) {
-  SetString(HKEY_LOCAL_MACHINE, kJavaKey, "CurrentVersion", current);
+  SetRegistryString(HKEY_LOCAL_MACHINE, kJavaKey, "CurrentVersion", current);
   const std::string versionKey = std::string(kJavaKey) + "\\" + current;
   if (micro)
-    SetString(HKEY_LOCAL_MACHINE, versionKey, "MicroVersion", micro);
+    SetRegistryString(HKEY_LOCAL_MACHINE, versionKey, "MicroVersion", micro);
   else
-    SetString(HKEY_LOCAL_MACHINE, versionKey, "JavaHome", "C:\\java");
+    SetRegistryString(HKEY_LOCAL_MACHINE, versionKey, "JavaHome", "C:\\java");
 }
 
 void Machine::RemoveJava() {
@@ -194,11 +131,11 @@ void Machine::RemoveJava() {
 }
 
 void Machine::SetBrowserCommand(const std::string& command) {
-  SetString(HKEY_CLASSES_ROOT, kBrowserKey, nullptr, command);
+  SetRegistryString(HKEY_CLASSES_ROOT, kBrowserKey, nullptr, command);
 }
 
 void Machine::SetInternetExplorerPath(const std::string& path) {
-  SetString(HKEY_LOCAL_MACHINE, kIeKey, nullptr, path);
+  SetRegistryString(HKEY_LOCAL_MACHINE, kIeKey, nullptr, path);
 }
 
 std::string Machine::BuildFolder() {
@@ -219,31 +156,6 @@ std::string Machine::AddBrowserAt(const std::string& path) {
                           path.c_str(), FALSE))
       << path;
   return path;
-}
-
-std::string Machine::ReadFileBytes(const std::string& path) const {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<no file>";
-  std::string bytes;
-  char buffer[65536];
-  DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
-    bytes.append(buffer, read);
-  ::CloseHandle(file);
-  return bytes;
-}
-
-void Machine::WriteFileBytes(const std::string& path,
-                             const std::string& bytes) const {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-              nullptr);
-  ::CloseHandle(file);
 }
 
 bool Machine::FileExists(const std::string& path) const {
@@ -419,6 +331,13 @@ std::optional<Box> LauncherSession::WaitForBox(std::source_location caller) {
                  caller))
     return std::nullopt;
   return ReadBox(box);
+}
+
+bool LauncherSession::PressLaunch() {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutA(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(dialog_, IDOK)),
+                               SMTO_NORMAL, kTimeout, &result) != 0;
 }
 
 std::vector<Box> LauncherSession::Launch(std::vector<int> answers,

@@ -13,18 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/win32_helpers.h"
+
 namespace e2e {
 
-// Every wait ends after this, failing: well inside the test runner's limit
-// for a whole case, so no wait ends in the runner's silent time-out.
-inline constexpr DWORD kTimeout = 20000;
-
-// Polls `done` every 20 ms until it returns true, or until `timeout` ms have
-// passed: then it reports, at the caller's line, that `what` did not happen
-// and which windows were on screen, and returns false.
-bool WaitUntil(const std::function<bool()>& done, const std::string& what,
-               DWORD timeout = kTimeout,
-               std::source_location caller = std::source_location::current());
+using plinor::testing::ReadFileBytes;
+using plinor::testing::WaitUntil;
+using plinor::testing::WindowsOnScreen;
+using plinor::testing::WindowText;
+using plinor::testing::WriteFileBytes;
+inline constexpr DWORD kTimeout = plinor::testing::kWaitTimeout;
 
 // A message box the launcher showed, as the user saw it.
 struct Box {
@@ -57,6 +55,7 @@ class Machine {
   std::string HistoryPath() const { return folder_ + "host.cfg"; }
 
   void Install();                     // the Plinor key's Path = folder()
+  void SetInstallPath(const std::string& path);  // the Plinor key's Path
   void Uninstall();                   // no Plinor key at all
   void SetJava(const char* current, const char* micro);  // micro null: none
   void RemoveJava();
@@ -67,8 +66,6 @@ class Machine {
   // Copies the recorder to a full path outside folder(); removed at the end.
   std::string AddBrowserAt(const std::string& path);
 
-  std::string ReadFileBytes(const std::string& path) const;
-  void WriteFileBytes(const std::string& path, const std::string& bytes) const;
   bool FileExists(const std::string& path) const;
 
   std::vector<BrowserStart> Starts() const;
@@ -106,6 +103,9 @@ class LauncherSession {
   // message box on the way with the next answer (IDOK when none is left).
   std::vector<Box> Launch(std::vector<int> answers = {},
                           std::source_location caller = std::source_location::current());
+  // Presses Launch and returns when its handler has finished; false when it
+  // has not within the wait's time (a message box left unanswered, say).
+  bool PressLaunch();
   // Sends a key to the focused control, as typing it would.
   void PressKey(WORD key);
   // Sends a system-menu command to the dialog and returns at once.
@@ -134,8 +134,5 @@ class LauncherSession {
   HWND dialog_ = nullptr;
 };
 
-std::string WindowText(HWND window);
-// Every visible top-level window, one a line: class, caption, owner, process.
-std::string WindowsOnScreen();
 
 }  // namespace e2e

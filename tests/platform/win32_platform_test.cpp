@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <thread>
 #include <utility>
@@ -12,6 +13,8 @@
 #include "core/registry_lookups.h"
 #include "core/texts.h"
 #include "tests/support/recording_list.h"
+#include "tests/support/string_table.h"
+#include "tests/support/win32_helpers.h"
 
 namespace plinor {
 namespace {
@@ -30,15 +33,7 @@ class Win32 : public ::testing::Test {
   }
 
   void SetPath(DWORD type, const std::string& bytes) {
-    HKEY key;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0,
-                                KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(::RegSetValueExA(key, "Path", 0, type,
-                               reinterpret_cast<const BYTE*>(bytes.data()),
-                               static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
-    ::RegCloseKey(key);
+    testing::SetRegistryValue(HKEY_LOCAL_MACHINE, kInstallKey, "Path", type, bytes);
   }
 
   // A folder of the test's own, ending in a backslash.
@@ -53,39 +48,12 @@ class Win32 : public ::testing::Test {
     return folder;
   }
 
-  std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<absent>";
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read)
-      bytes.append(buffer, read);
-    ::CloseHandle(file);
-    return bytes;
-  }
-
   Win32Platform platform;
   std::string folder;
 };
 
 TEST_F(Win32, StringTableHoldsTheTextsExactly) {
-  const std::pair<unsigned, const char*> texts[] = {
-      {IDS_ABOUTBOX, IDS_ABOUTBOX_TEXT},
-      {IDS_JAVA_MISSING, IDS_JAVA_MISSING_TEXT},
-      {IDS_HOST_EMPTY, IDS_HOST_EMPTY_TEXT},
-      {IDS_HOST_SPACES, IDS_HOST_SPACES_TEXT},
-      {IDS_HOST_QUESTION, IDS_HOST_QUESTION_TEXT},
-      {IDS_HOST_TOO_LONG, IDS_HOST_TOO_LONG_TEXT},
-      {IDS_INVALID_IP, IDS_INVALID_IP_TEXT},
-      {IDS_INSTALL_KEY, IDS_INSTALL_KEY_TEXT},
-      {IDS_NOT_INSTALLED, IDS_NOT_INSTALLED_TEXT},
-      {IDS_BROWSER_FAILED, IDS_BROWSER_FAILED_TEXT},
-      {IDS_HISTORY_FAILED, IDS_HISTORY_FAILED_TEXT},
-      {IDS_HOST_QUOTE, IDS_HOST_QUOTE_TEXT},
-  };
-  for (const auto& [id, text] : texts) EXPECT_EQ(platform.LoadStringA(id), text) << id;
+  for (const auto& [id, text] : testing::kStringTable) EXPECT_EQ(platform.LoadStringA(id), text) << id;
   EXPECT_EQ(platform.LoadStringA(IDS_INSTALL_KEY),
             "Software\\Talvor Systems\\Plinor 2.1\\en");
   EXPECT_EQ(platform.LoadStringA(IDS_JAVA_MISSING).substr(85, 35),
@@ -116,6 +84,22 @@ TEST_F(Win32, InstallPathTakesAnyTypeAsBytes) {
   EXPECT_EQ(ReadInstallPath(platform), std::string(70, 'b'));
   ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Talvor Systems");
   EXPECT_EQ(ReadInstallPath(platform), "");
+}
+
+// The real registry writes the value's bytes and nothing past them: what the
+// lookups' buffer holds beyond the stored size is what it held before.
+TEST_F(Win32, RegQueryValueExWritesNothingPastTheStoredSize) {
+  SetPath(REG_SZ, std::string("C:\\x\\\0", 6));
+  RegHandle key = 0;
+  ASSERT_EQ(platform.RegOpenKeyExA(kHkeyLocalMachine, kInstallKey, 0, kKeyRead, &key), 0);
+  unsigned char buffer[128];
+  std::memset(buffer, 0xBD, sizeof buffer);
+  std::uint32_t size = sizeof buffer;
+  EXPECT_EQ(platform.RegQueryValueExA(key, "Path", nullptr, buffer, &size), 0);
+  platform.RegCloseKey(key);
+  ASSERT_EQ(size, 6u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 6), std::string("C:\\x\\\0", 6));
+  for (std::size_t i = size; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xBD) << "byte " << i;
 }
 
 // Every value type and odd sizes, through the real registry, for the two
@@ -167,10 +151,10 @@ TEST_F(Win32, HistoryFileIsCreatedSeededAndAppendedInTextMode) {
   SetPath(REG_SZ, dir + std::string(1, '\0'));
   testing::RecordingList list;
   LoadAddressHistory(platform, list);
-  EXPECT_EQ(ReadBytes(dir + "host.cfg"), "192.168.0.1");
+  EXPECT_EQ(testing::ReadFileBytes(dir + "host.cfg"), "192.168.0.1");
   EXPECT_TRUE(AppendAddressHistory(platform, list, "10.1.1.1"));
   EXPECT_TRUE(AppendAddressHistory(platform, list, "10.1.1.1"));
-  EXPECT_EQ(ReadBytes(dir + "host.cfg"), "192.168.0.1\r\n10.1.1.1");
+  EXPECT_EQ(testing::ReadFileBytes(dir + "host.cfg"), "192.168.0.1\r\n10.1.1.1");
   EXPECT_EQ(list.items, (std::vector<std::string>{"192.168.0.1", "10.1.1.1"}));
 }
 
@@ -203,19 +187,22 @@ TEST_F(Win32, TheApplicationBoxAddsTheExclamationIconToATypeWithoutOne) {
   for (const auto& [type, icon] : cases) {
     HICON shown = nullptr;
     std::thread reader([&shown] {
-      for (int i = 0; i < 1500; ++i, ::Sleep(20)) {
-        HWND box = ::FindWindowA("#32770", "platform_tests");
-        if (!box || !::IsWindowVisible(box)) continue;
-        for (HWND child = ::GetWindow(box, GW_CHILD); child && !shown;
-             child = ::GetWindow(child, GW_HWNDNEXT)) {
-          char name[16] = {};
-          ::GetClassNameA(child, name, sizeof name);
-          if (lstrcmpiA(name, "Static") == 0)
-            shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
-        }
-        ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      HWND box = nullptr;
+      if (!testing::WaitUntil(
+              [&] {
+                box = ::FindWindowA("#32770", "platform_tests");
+                return box && ::IsWindowVisible(box);
+              },
+              "the application box"))
         return;
+      for (HWND child = ::GetWindow(box, GW_CHILD); child && !shown;
+           child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char name[16] = {};
+        ::GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, "Static") == 0)
+          shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
       }
+      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
     EXPECT_EQ(platform.AppMessageBox("text", type), IDOK);
     reader.join();

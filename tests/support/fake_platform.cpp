@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/texts.h"
+#include "tests/support/string_table.h"
 
 namespace plinor::testing {
 
@@ -162,21 +163,9 @@ int FakePlatform::AppMessageBox(const char* text, std::uint32_t type) {
 }
 
 std::string FakePlatform::LoadStringA(unsigned id) {
-  switch (id) {
-    case IDS_ABOUTBOX: return IDS_ABOUTBOX_TEXT;
-    case IDS_JAVA_MISSING: return IDS_JAVA_MISSING_TEXT;
-    case IDS_HOST_EMPTY: return IDS_HOST_EMPTY_TEXT;
-    case IDS_HOST_SPACES: return IDS_HOST_SPACES_TEXT;
-    case IDS_HOST_QUESTION: return IDS_HOST_QUESTION_TEXT;
-    case IDS_HOST_TOO_LONG: return IDS_HOST_TOO_LONG_TEXT;
-    case IDS_INVALID_IP: return IDS_INVALID_IP_TEXT;
-    case IDS_INSTALL_KEY: return IDS_INSTALL_KEY_TEXT;
-    case IDS_NOT_INSTALLED: return IDS_NOT_INSTALLED_TEXT;
-    case IDS_BROWSER_FAILED: return IDS_BROWSER_FAILED_TEXT;
-    case IDS_HISTORY_FAILED: return IDS_HISTORY_FAILED_TEXT;
-    case IDS_HOST_QUOTE: return IDS_HOST_QUOTE_TEXT;
-    default: return std::string();
-  }
+  for (const auto& [known, text] : kStringTable)
+    if (known == id) return text;
+  return std::string();
 }
 
 FileHandle FakePlatform::CreateFileA(const char* path,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/support/win32_helpers.h"
 #include "ui/resource.h"
 
 namespace {
@@ -26,11 +27,13 @@ HBITMAP Shown(HWND banner) {
   return reinterpret_cast<HBITMAP>(::SendMessageA(banner, STM_GETIMAGE, IMAGE_BITMAP, 0));
 }
 
-// Waits up to 10 s for the banner to show another bitmap than `before`.
+// Waits for the banner to show another bitmap than `before`.
 HBITMAP NextShown(HWND banner, HBITMAP before) {
-  for (int i = 0; i < 500; ++i, ::Sleep(20))
-    if (HBITMAP now = Shown(banner); now && now != before) return now;
-  return nullptr;
+  HBITMAP now = nullptr;
+  plinor::testing::WaitUntil(
+      [&] { return (now = Shown(banner)) != nullptr && now != before; },
+      "the banner to change");
+  return now != before ? now : nullptr;
 }
 
 // Twenty moves between screens of 96 and 192 DPI, each announced with
@@ -45,11 +48,13 @@ TEST(LauncherDialog, ABannerIsFittedAfterEachChangeOfDpiAndNoBitmapIsLeftBehind)
   std::atomic<bool> driven{false};
   std::thread driver([&] {
     HWND window = nullptr;
-    for (int i = 0; i < 500 && !window; ++i, ::Sleep(20)) {
-      window = ::FindWindowA("#32770", "Plinor Launcher");
-      if (window && !::IsWindowVisible(window)) window = nullptr;
-    }
-    if (!window) return;
+    if (!plinor::testing::WaitUntil(
+            [&] {
+              window = ::FindWindowA("#32770", "Plinor Launcher");
+              return window && ::IsWindowVisible(window);
+            },
+            "the launcher dialog"))
+      return;
     HWND banner = Banner(window);
     HBITMAP current = Shown(banner);
     shown.push_back(current);

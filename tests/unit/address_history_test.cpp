@@ -22,9 +22,11 @@ using Lines = std::vector<std::string>;
 
 class History : public ::testing::Test {
  protected:
-  History() {
-    p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path",
-                "C:\\Apps\\Plinor\\");
+  // A PC with Plinor installed in C:\Apps\Plinor\ and no history yet.
+  static FakePlatform InstalledPc() {
+    FakePlatform pc;
+    pc.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path", "C:\\Apps\\Plinor\\");
+    return pc;
   }
   void ExpectFileErrorReported(std::uint32_t error,
                                std::source_location caller = std::source_location::current()) {
@@ -40,7 +42,7 @@ class History : public ::testing::Test {
     EXPECT_EQ(p.OpenFileCount(), 0);
     EXPECT_EQ(p.strayCloses, 0) << "a handle closed twice";
   }
-  FakePlatform p;
+  FakePlatform p = InstalledPc();
   RecordingList list;
 };
 
@@ -193,16 +195,14 @@ TEST_F(History, LoadReportsReadAndCloseErrorsAndChangesNothing) {
        {std::pair{FileFaults{0, 23, 0, 0, 0, 0}, Lines{}},
         std::pair{FileFaults{0, 0, 0, 0, 0, 1117}, Lines{"a", "b"}}}) {
     SCOPED_TRACE(fault.readError ? "read error" : "close error");
-    FakePlatform fresh = p;
+    p = InstalledPc();
     RecordingList loaded;
-    std::swap(p, fresh);
     p.files[kHistory] = "a\r\nb";
     p.faults[kHistory] = fault;
     LoadAddressHistory(p, loaded);
     EXPECT_EQ(loaded.items, listed);
     EXPECT_EQ(p.files[kHistory], "a\r\nb");
     ExpectFileErrorReported(fault.readError + fault.closeError);
-    std::swap(p, fresh);
   }
 }
 

@@ -20,17 +20,19 @@ constexpr const char* kPage =
 
 class Launch : public ::testing::Test {
  protected:
-  Launch() {
-    p.SetString(kHkeyLocalMachine, "Software\\JavaSoft\\Java Runtime Environment",
-                "CurrentVersion", "1.6");
-    p.SetString(kHkeyLocalMachine,
-                "Software\\JavaSoft\\Java Runtime Environment\\1.6",
-                "MicroVersion", "0");
-    p.SetString(kHkeyClassesRoot, "http\\shell\\open\\command", "",
-                "\"C:\\IE\\iexplore.exe\" %1");
-    p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path",
-                "C:\\Apps\\Plinor\\");
-    p.files[kHistory] = "192.168.0.1";
+  // A PC with Java 1.6.0, Internet Explorer as the default browser, Plinor
+  // installed and a history of one line.
+  static FakePlatform InstalledPc() {
+    FakePlatform pc;
+    pc.SetString(kHkeyLocalMachine, "Software\\JavaSoft\\Java Runtime Environment",
+                 "CurrentVersion", "1.6");
+    pc.SetString(kHkeyLocalMachine, "Software\\JavaSoft\\Java Runtime Environment\\1.6",
+                 "MicroVersion", "0");
+    pc.SetString(kHkeyClassesRoot, "http\\shell\\open\\command", "",
+                 "\"C:\\IE\\iexplore.exe\" %1");
+    pc.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path", "C:\\Apps\\Plinor\\");
+    pc.files[kHistory] = "192.168.0.1";
+    return pc;
   }
 
   LaunchOutcome Run(std::string typed, int https = 0) {
@@ -39,7 +41,7 @@ class Launch : public ::testing::Test {
     return RunLaunch(p, address, useHttps, list);
   }
 
-  FakePlatform p;
+  FakePlatform p = InstalledPc();
   RecordingList list;
   std::string address;
   int useHttps = 0;
@@ -80,14 +82,12 @@ TEST_F(Launch, RejectedAddressesEndTheLaunchWithTheirMessage) {
       {"10.0.0.1 --kiosk", IDS_INVALID_IP_TEXT},
   };
   for (const auto& [typed, message] : cases) {
-    FakePlatform fresh = p;
-    std::swap(p, fresh);
+    p = InstalledPc();
     EXPECT_EQ(Run(typed), LaunchOutcome::AddressRejected) << typed;
     ASSERT_EQ(p.prompts.size(), 1u) << typed;
     EXPECT_EQ(p.prompts[0].text, message) << typed;
     EXPECT_EQ(p.files[kHistory], "192.168.0.1") << typed;
     EXPECT_TRUE(p.starts.empty()) << typed;
-    std::swap(p, fresh);
   }
   EXPECT_TRUE(list.items.empty());
 }

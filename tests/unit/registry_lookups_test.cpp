@@ -65,7 +65,7 @@ TEST(RegistryLookups, OpensExactlyTheDocumentedKeysForReading) {
   ReadInternetExplorerPath(p);
   ASSERT_EQ(p.opens.size(), 3u);
   EXPECT_EQ(p.opens[0].root, kHkeyLocalMachine);
-  EXPECT_EQ(p.opens[0].subKey, "Software\\Talvor Systems\\Plinor 2.1\\en");
+  EXPECT_EQ(p.opens[0].subKey, kInstallKey);
   EXPECT_EQ(p.opens[1].root, kHkeyClassesRoot);
   EXPECT_EQ(p.opens[1].subKey, kBrowserKey);
   EXPECT_EQ(p.opens[2].root, kHkeyLocalMachine);

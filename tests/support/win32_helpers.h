@@ -1,0 +1,42 @@
+// Helpers of the tests that run under Wine (platform, ui and end-to-end):
+// waiting for a state, what is on screen, files and registry values.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <source_location>
+#include <string>
+
+namespace plinor::testing {
+
+// Every wait ends after this, failing: well inside the test runner's limit
+// for a whole case, so no wait ends in the runner's silent time-out.
+inline constexpr DWORD kWaitTimeout = 20000;
+
+// Polls `done` every 20 ms until it returns true, or until `timeout` ms have
+// passed: then it reports, at the caller's line, that `what` did not happen
+// and which windows were on screen, and returns false.
+bool WaitUntil(const std::function<bool()>& done, const std::string& what,
+               DWORD timeout = kWaitTimeout,
+               std::source_location caller = std::source_location::current());
+
+// A window's text, through WM_GETTEXT (which works across processes).
+std::string WindowText(HWND window);
+// Every visible top-level window, one a line: class, caption, owner, process.
+std::string WindowsOnScreen();
+
+// A file's bytes; "<no file>" when it cannot be opened.
+std::string ReadFileBytes(const std::string& path);
+// Replaces the file's content with `bytes`, creating it when missing.
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Creates the key under HKEY_LOCAL_MACHINE or HKEY_CLASSES_ROOT when missing
+// and sets the value (name null: the default value) to exactly `bytes`.
+void SetRegistryValue(HKEY root, const std::string& key, const char* name, DWORD type,
+                      const std::string& bytes);
+// The same for text, stored with its terminating zero.
+void SetRegistryString(HKEY root, const std::string& key, const char* name,
+                       const std::string& text);
+
+}  // namespace plinor::testing
