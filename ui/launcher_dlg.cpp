@@ -128,9 +128,15 @@ BOOL CLauncherDlg::OnInitDialog() {
     }
   }
 
+  // The title bar gets the icon drawn at its own size, so nothing has to
+  // scale the large one down at every start. Both are shared icons,
+  // released with the module.
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(m_hIcon));
+                 reinterpret_cast<LPARAM>(::LoadImageA(
+                     instance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                     LR_SHARED)));
   // The template's banner is drawn for 96 DPI.
   if (const UINT dpi = DpiForWindow(hwnd()); dpi != USER_DEFAULT_SCREEN_DPI)
     ShowBannerForDpi(dpi, false);
