@@ -54,5 +54,20 @@ TEST(Hardening, TheStackGuardIsDrawnAtStart) {
   EXPECT_NE(__stack_chk_guard, 0u);
 }
 
+// Writes `count` bytes into an 8-byte array on the stack.
+__attribute__((noinline)) void Overrun(std::size_t count) {
+  char buffer[8];
+  volatile char* write = buffer;
+  for (std::size_t i = 0; i < count; ++i) write[i] = 'x';
+}
+
+// The check on the way out ends the process with the code of a failed stack
+// check, before the overwritten return address is used.
+TEST(HardeningDeathTest, ASmashedStackEndsTheProcess) {
+  Overrun(4);  // within the array: nothing happens
+  EXPECT_EXIT(Overrun(64), ::testing::ExitedWithCode(static_cast<int>(STATUS_STACK_BUFFER_OVERRUN)),
+              "");
+}
+
 }  // namespace
 }  // namespace plinor
