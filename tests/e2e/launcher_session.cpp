@@ -12,7 +12,11 @@
 
 namespace e2e {
 
+using plinor::testing::SendTo;
 using plinor::testing::SetRegistryString;
+
+// A case that hangs past the runner's patience says so, with the screen.
+const bool watchdog = plinor::testing::RegisterWatchdog();
 
 namespace {
 
@@ -261,34 +265,34 @@ std::string LauncherSession::AddressText() const {
 }
 
 void LauncherSession::SetAddressText(const std::string& text) {
-  ::SendMessageA(::GetDlgItem(dialog_, IDC_ADDRESS), WM_SETTEXT, 0,
+  SendTo(::GetDlgItem(dialog_, IDC_ADDRESS), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 bool LauncherSession::HttpsTicked() const {
-  return ::SendMessageA(::GetDlgItem(dialog_, IDC_USE_HTTPS), BM_GETCHECK, 0, 0) ==
+  return SendTo(::GetDlgItem(dialog_, IDC_USE_HTTPS), BM_GETCHECK) ==
          BST_CHECKED;
 }
 
 void LauncherSession::SetHttps(bool ticked) {
-  ::SendMessageA(::GetDlgItem(dialog_, IDC_USE_HTTPS), BM_SETCHECK,
+  SendTo(::GetDlgItem(dialog_, IDC_USE_HTTPS), BM_SETCHECK,
                  ticked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 std::size_t LauncherSession::ItemCount() const {
   return static_cast<std::size_t>(
-      ::SendMessageW(::GetDlgItem(dialog_, IDC_ADDRESS), CB_GETCOUNT, 0, 0));
+      SendTo(::GetDlgItem(dialog_, IDC_ADDRESS), CB_GETCOUNT, 0, 0, true));
 }
 
 std::vector<std::string> LauncherSession::ListItems() const {
   // The W messages: across processes the A ones hand back UTF-16 unconverted.
   HWND combo = ::GetDlgItem(dialog_, IDC_ADDRESS);
   std::vector<std::string> items;
-  const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  const LRESULT count = SendTo(combo, CB_GETCOUNT, 0, 0, true);
   for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    const LRESULT length = SendTo(combo, CB_GETLBTEXTLEN, i, 0, true);
     std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
-    ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+    SendTo(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide.data()), true);
     wide.resize(static_cast<std::size_t>(length));
     int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.data(),
                                       static_cast<int>(wide.size()), nullptr, 0,

@@ -19,6 +19,9 @@
 namespace plinor {
 namespace {
 
+// A case that hangs past the runner's patience says so, with the screen.
+const bool watchdog = plinor::testing::RegisterWatchdog();
+
 constexpr const char* kInstallKey = IDS_INSTALL_KEY_TEXT;
 
 class Win32 : public ::testing::Test {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -31,11 +33,28 @@ bool WaitUntil(const std::function<bool()>& done, const std::string& what, DWORD
   return false;
 }
 
-std::string WindowText(HWND window) {
-  LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool wide,
+               std::source_location caller) {
+  DWORD_PTR result = 0;
+  const LRESULT answered =
+      wide ? ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kWaitTimeout,
+                                   &result)
+           : ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kWaitTimeout,
+                                   &result);
+  if (answered) return static_cast<LRESULT>(result);
+  if (::IsWindow(window))
+    ADD_FAILURE_AT(caller.file_name(), static_cast<int>(caller.line()))
+        << "window " << static_cast<void*>(window) << " did not answer message 0x" << std::hex
+        << message << std::dec << " within " << kWaitTimeout / 1000 << " s; on screen:\n"
+        << WindowsOnScreen();
+  return 0;
+}
+
+std::string WindowText(HWND window, std::source_location caller) {
+  const LRESULT length = SendTo(window, WM_GETTEXTLENGTH, 0, 0, false, caller);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  LRESULT copied = ::SendMessageA(window, WM_GETTEXT, text.size(),
-                                  reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied =
+      SendTo(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), false, caller);
   text.resize(static_cast<std::size_t>(copied));
   return text;
 }
@@ -47,6 +66,13 @@ std::string WindowsOnScreen() {
   for (HWND window : windows) {
     char className[64] = {};
     ::GetClassNameA(window, className, sizeof className);
+    // GetWindowText reads another process's caption without sending it a
+    // message, so a hung window cannot stop the listing.
+    char caption[256] = {};
+    ::GetWindowTextA(window, caption, sizeof caption);
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    char ownerCaption[256] = {};
+    if (owner) ::GetWindowTextA(owner, ownerCaption, sizeof ownerCaption);
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
     char image[MAX_PATH] = "?";
@@ -56,16 +82,80 @@ std::string WindowsOnScreen() {
       ::CloseHandle(handle);
     }
     const char* name = std::strrchr(image, '\\');
-    HWND owner = ::GetWindow(window, GW_OWNER);
-    char line[512];
+    char line[768];
     std::snprintf(line, sizeof line,
-                  "  class \"%s\" caption \"%s\" owner %p%s%s%s process %lu (%s)\n", className,
-                  WindowText(window).c_str(), static_cast<void*>(owner), owner ? " \"" : "",
-                  owner ? WindowText(owner).c_str() : "", owner ? "\"" : "",
-                  static_cast<unsigned long>(process), name ? name + 1 : image);
+                  "  class \"%s\" caption \"%s\" owner %p%s%s%s process %lu (%s)%s\n", className,
+                  caption, static_cast<void*>(owner), owner ? " \"" : "", ownerCaption,
+                  owner ? "\"" : "", static_cast<unsigned long>(process), name ? name + 1 : image,
+                  ::IsHungAppWindow(window) ? " not answering" : "");
     text += line;
   }
   return text.empty() ? "  no window\n" : text;
+}
+
+namespace {
+
+// Ends a test that runs past kTestLimit, saying what was on screen.
+class Watchdog : public ::testing::EmptyTestEventListener {
+ public:
+  Watchdog() : stop_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+  void OnTestStart(const ::testing::TestInfo& test) override {
+    name_ = std::string(test.test_suite_name()) + "." + test.name();
+    ::ResetEvent(stop_);
+    thread_ = ::CreateThread(nullptr, 0, Watch, this, 0, nullptr);
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    ::SetEvent(stop_);
+    if (thread_) {
+      ::WaitForSingleObject(thread_, INFINITE);
+      ::CloseHandle(thread_);
+      thread_ = nullptr;
+    }
+  }
+
+ private:
+  static DWORD WINAPI Watch(void* parameter) {
+    auto* self = static_cast<Watchdog*>(parameter);
+    if (::WaitForSingleObject(self->stop_, kTestLimit) != WAIT_TIMEOUT) return 0;
+    std::fprintf(stderr, "%s: still running after %lu s, stopped; on screen:\n%s",
+                 self->name_.c_str(), static_cast<unsigned long>(kTestLimit / 1000),
+                 WindowsOnScreen().c_str());
+    std::fflush(stderr);
+    std::fflush(stdout);
+    EndChildren();
+    ::TerminateProcess(::GetCurrentProcess(), 3);
+    return 0;
+  }
+
+  // The programs the test started share its output: the runner would wait
+  // for them to end too.
+  static void EndChildren() {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more;
+         more = ::Process32Next(snapshot, &entry)) {
+      if (entry.th32ParentProcessID != ::GetCurrentProcessId()) continue;
+      if (HANDLE child = ::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+        ::TerminateProcess(child, 3);
+        ::CloseHandle(child);
+      }
+    }
+    ::CloseHandle(snapshot);
+  }
+
+  HANDLE stop_;
+  HANDLE thread_ = nullptr;
+  std::string name_;
+};
+
+}  // namespace
+
+bool RegisterWatchdog() {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new Watchdog);
+  return true;
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -21,10 +21,26 @@ bool WaitUntil(const std::function<bool()>& done, const std::string& what,
                DWORD timeout = kWaitTimeout,
                std::source_location caller = std::source_location::current());
 
+// Sends a message to a window, of this process or another, and waits for its
+// answer at most kWaitTimeout: a window that does not answer fails the test,
+// at the caller's line, with the windows on screen, and gives 0.
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
+               bool wide = false,
+               std::source_location caller = std::source_location::current());
+
 // A window's text, through WM_GETTEXT (which works across processes).
-std::string WindowText(HWND window);
-// Every visible top-level window, one a line: class, caption, owner, process.
+std::string WindowText(HWND window,
+                       std::source_location caller = std::source_location::current());
+// Every visible top-level window, one a line: class, caption, owner, process,
+// and whether it answers. Sends nothing, so a hung window cannot stop it.
 std::string WindowsOnScreen();
+
+// A test that runs for this long is stopped: it prints its name and the
+// windows on screen and ends its process, before the test runner's own
+// limit would end it without a word. Every suite that drives windows
+// registers it once (RegisterWatchdog in a static initialiser).
+inline constexpr DWORD kTestLimit = 100000;
+bool RegisterWatchdog();
 
 // A file's bytes; "<no file>" when it cannot be opened.
 std::string ReadFileBytes(const std::string& path);

@@ -16,6 +16,9 @@
 
 namespace {
 
+// A case that hangs past the runner's patience says so, with the screen.
+const bool watchdog = plinor::testing::RegisterWatchdog();
+
 // The template's static bitmap control, found by its style.
 HWND Banner(HWND dialog) {
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
