@@ -217,6 +217,21 @@ LauncherSession::LauncherSession(const std::string& directory) {
 
 LauncherSession::~LauncherSession() {
   if (!process_.hProcess) return;
+  // Closed as a user would close it: a box still up is answered (No ends
+  // the program at a Java prompt), then the dialog is closed. Ending the
+  // process from outside is the last resort: under Wine 10 it has left the
+  // server spinning, and every later program hanging at its start.
+  WaitUntil(
+      [&] {
+        if (!Running()) return true;
+        if (HWND box = FindBox()) {
+          Answer(box, ReadBox(box).yesNo ? IDNO : IDOK);
+        } else if (dialog_) {
+          ::PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+        return ::WaitForSingleObject(process_.hProcess, 200) == WAIT_OBJECT_0;
+      },
+      "the launcher to close");
   if (Running()) {
     ::TerminateProcess(process_.hProcess, 99);
     ::WaitForSingleObject(process_.hProcess, kTimeout);

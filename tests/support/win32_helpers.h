@@ -39,7 +39,7 @@ std::string WindowsOnScreen();
 // windows on screen and ends its process, before the test runner's own
 // limit would end it without a word. Every suite that drives windows
 // registers it once (RegisterWatchdog in a static initialiser).
-inline constexpr DWORD kTestLimit = 100000;
+inline constexpr DWORD kTestLimit = 90000;
 bool RegisterWatchdog();
 
 // A file's bytes; "<no file>" when it cannot be opened.
