@@ -8,34 +8,81 @@
 # program hangs at its start, and every later test would run into the
 # runner's time-out without a word. So a program that runs past
 # PLINOR_RUN_LIMIT seconds (default 100) is stopped, and Wine is asked to
-# start a trivial program. When even that cannot start, the server is the
-# one that hangs: it is ended and started again, this is said, and the test
-# runs once more. When the server still answers, the test itself hung: it
-# fails, and the server is left alone.
+# start a trivial program. When the server still answers, the test itself
+# hung: it fails, and the server is left alone. When it does not, the state
+# of the prefix's processes is saved under build/wine-hangs/ (for a report
+# to Wine), they are ended, and the server is started again. The test then
+# runs once more only if its first run showed no failure of its own; a
+# first run that failed is the test's result. Every restart is written to
+# build/wine-restarts.log, which scripts/test lists.
+#
+# The program's output goes through a file: a Wine process left running
+# cannot keep the test runner's pipe open.
 : "${WINEPREFIX:=$(dirname "$0")/../build/wineprefix}"
 export WINEPREFIX
 export WINEDEBUG=-all
 root="$(cd "$(dirname "$0")/.." && pwd)"
 limit="${PLINOR_RUN_LIMIT:-100}"
-
-run() { timeout -k 5 "$limit" "$root/scripts/wine" "$@"; }
-
-run "$@"
-status=$?
-[ "$status" -eq 124 ] || [ "$status" -eq 137 ] || exit "$status"
+mkdir -p "$root/build/wine-run"
+out=$(mktemp "$root/build/wine-run/output.XXXXXX")
+snapshot="$out.processes"
+trap 'rm -f "$out" "$snapshot"' EXIT
 
 export WINE_ENV_PREFIX="$WINEPREFIX"
 source "$root/scripts/wine-env.sh"
-if timeout 20 "$wine64_loader" cmd /c exit </dev/null >/dev/null 2>&1; then
+
+# Runs the program; past the limit, records the prefix's processes, the
+# program's among them, and stops it. Sets status (124 past the limit).
+run() {
+  "$root/scripts/wine" "$@" </dev/null >"$out" 2>&1 &
+  local program=$! sleeper which
+  sleep "$limit" &
+  sleeper=$!
+  wait -n -p which "$program" "$sleeper"
+  status=$?
+  if [ "$which" = "$program" ]; then
+    kill "$sleeper" 2>/dev/null
+    wait "$sleeper" 2>/dev/null
+  else
+    wine_processes_report "$program" >"$snapshot"
+    kill -TERM "$program" 2>/dev/null
+    sleep 5 &
+    sleeper=$!
+    wait -n "$program" "$sleeper"
+    kill -KILL "$program" "$sleeper" 2>/dev/null
+    wait "$program" "$sleeper" 2>/dev/null
+    status=124
+  fi
+  cat "$out"
+}
+
+run "$@"
+[ "$status" -eq 124 ] || exit "$status"
+
+if wine_server_answers; then
   echo "wine-run: $1 ran past $limit s and was stopped" >&2
   exit "$status"
 fi
-said="wine-run: $(basename "$1") $2 ran past $limit s and Wine's server answers no program any more; ended and restarted the server, and ran the test again"
-echo "$said" >&2
-# The test runner shows a passing test's output to nobody: scripts/test
-# prints this file at its end.
-echo "$said" >>"$root/build/wine-restarts.log"
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
+test_name="$(basename "$1") $2"
+report="$root/build/wine-hangs/$(date +%Y%m%d-%H%M%S)-$$"
+mkdir -p "$report"
+cp "$snapshot" "$report/processes.txt"
+cp "$out" "$report/first-run-output.txt"
+echo "$test_name" >"$report/test.txt"
+end_prefix_programs
 start_wine_server
+
+said="wine-run: $test_name ran past $limit s and Wine's server answers no program any more; its state is in ${report#"$root"/}; ended the prefix's programs and restarted the server"
+# GoogleTest's failures, the watchdog's line and a crash: a failure of the
+# test's own, which a second run must not hide.
+if grep -Eq '^\[  FAILED  \]|: Failure$|\): error: |still running after [0-9]+ s, stopped|^wine: Unhandled' "$out"; then
+  said="$said; its first run had failed, so it was not run again"
+  echo "$said" >&2
+  echo "$said" >>"$root/build/wine-restarts.log"
+  exit 1
+fi
+said="$said, and ran the test again"
+echo "$said" >&2
+echo "$said" >>"$root/build/wine-restarts.log"
 run "$@"
+exit "$status"

@@ -39,7 +39,7 @@ plinor_reg_string() {
 plinor_expect_value() {
   local view=$1 key=$2 name=$3 expected=$4 query got said
   if [ -n "$name" ]; then query=(/v "$name"); else query=(/ve); fi
-  said=$("$wine64_loader" reg query "$key" "${query[@]}" "/reg:$view" </dev/null 2>&1 |
+  said=$(wine_step 60 "read back $key" "$wine64_loader" reg query "$key" "${query[@]}" "/reg:$view" |
          tr -d '\r' || true)
   got=$(printf '%s\n' "$said" | sed -n 's/^    .*    REG_SZ    //p')
   if [ "$got" != "$expected" ]; then
@@ -75,7 +75,7 @@ REGEDIT4
 REG
   local view
   for view in 32 64; do
-    if ! "$wine64_loader" reg import "$reg" "/reg:$view" </dev/null >/dev/null 2>&1; then
+    if ! wine_step 60 "import the machine into the $view-bit view" "$wine64_loader" reg import "$reg" "/reg:$view" >/dev/null; then
       echo "plinor-machine: reg import into the $view-bit view failed" >&2
       return 1
     fi

@@ -62,7 +62,7 @@ REGEDIT4
 "Debugger"=-
 "Auto"="0"
 REG
-  if ! "$wine64_loader" regedit /S "$reg" </dev/null >/dev/null 2>&1; then
+  if ! wine_step 120 "write the test settings" "$wine64_loader" regedit /S "$reg" >/dev/null; then
     echo "wine-env: the test settings could not be written into $WINEPREFIX" >&2
     return 1
   fi
@@ -72,7 +72,7 @@ REG
 # Waits until every program of the prefix has ended and its server has
 # saved the registry and exited: nothing runs in the prefix afterwards.
 settle_wine() {
-  wineserver -w
+  wine_step 300 "wait for the prefix's programs to end" wineserver -w >/dev/null
 }
 
 # A display and a prefix, with no program of the prefix left running.
@@ -82,7 +82,7 @@ prepare_wine() {
     mkdir -p "$WINEPREFIX"
     # wineboot returns before everything it starts has ended (services,
     # the desktop, the menu builder); they are waited for too.
-    if ! "$wine64_loader" wineboot -i </dev/null >/dev/null 2>&1; then
+    if ! wine_step 300 "create the prefix" "$wine64_loader" wineboot -i >/dev/null; then
       echo "wine-env: wineboot could not create the prefix $WINEPREFIX" >&2
       return 1
     fi
@@ -114,12 +114,12 @@ start_wine_server() {
   else
     wineserver -p </dev/null >/dev/null 2>&1
   fi
-  "$wine64_loader" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  wine_step 120 "start the prefix's server" "$wine64_loader" cmd /c exit >/dev/null
 }
 
 # wine_reg_add KEY NAME TYPE DATA: one registry value, or a message naming it.
 wine_reg_add() {
-  if ! "$wine64_loader" reg add "$1" /v "$2" /t "$3" /d "$4" /f </dev/null >/dev/null 2>&1; then
+  if ! wine_step 60 "set $1 $2" "$wine64_loader" reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null; then
     echo "wine-env: could not set $1 value $2 in $WINEPREFIX" >&2
     return 1
   fi
@@ -150,8 +150,69 @@ window_manager() {
   done
 }
 
+# wine_step SECONDS WHAT COMMAND...: a command that runs Windows programs,
+# with no input and its output and errors on the standard output, stopped
+# after SECONDS; then the step is named on the standard error and the status
+# is 124.
+wine_step() {
+  local limit=$1 what=$2 status=0
+  shift 2
+  timeout -k 5 "$limit" "$@" </dev/null 2>&1 || status=$?
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "${wine_step_who:-wine-env}: step \"$what\" ran past $limit s and was stopped" >&2
+    status=124
+  fi
+  return "$status"
+}
+
+# The process ids of the prefix's Wine processes: its server and every
+# program it runs (not the scripts that merely name the prefix).
+wine_prefix_processes() {
+  local dir pid
+  for dir in /proc/[0-9]*; do
+    pid=${dir#/proc/}
+    case "$(readlink "$dir/exe" 2>/dev/null)" in /usr/lib/wine/*) ;; *) continue ;; esac
+    if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -Fxq "WINEPREFIX=$WINEPREFIX"; then
+      echo "$pid"
+    fi
+  done
+}
+
+# wine_processes_report [PID...]: the state of the prefix's Wine processes
+# and of the given ones, thread by thread, with what each waits in.
+wine_processes_report() {
+  local pid task
+  echo "prefix: $WINEPREFIX"
+  echo "at: $(date -u '+%Y-%m-%d %H:%M:%S') UTC; wine: $(wine --version 2>/dev/null)"
+  for pid in $( (wine_prefix_processes; printf '%s\n' "$@") | sort -un); do
+    [ -d "/proc/$pid" ] || continue
+    echo
+    ps -o pid=,ppid=,stat=,time=,etime=,args= -p "$pid"
+    for task in /proc/"$pid"/task/*; do
+      printf '  thread %s: %s, waits in %s\n' "${task##*/}" \
+        "$(sed -n 's/^State:\t//p' "$task/status" 2>/dev/null)" \
+        "$(cat "$task/wchan" 2>/dev/null)"
+      sed 's/^/    /' "$task/stack" 2>/dev/null
+    done
+  done
+}
+
+# Ends the prefix's Wine processes by their ids: a server that answers no
+# program any more answers no "wineserver -k" either.
+end_prefix_programs() {
+  local pids
+  pids=$(wine_prefix_processes)
+  [ -z "$pids" ] || kill -KILL $pids 2>/dev/null || true
+}
+
+# True when the prefix's server starts a trivial program within 20 s.
+wine_server_answers() {
+  timeout -k 5 20 "$wine64_loader" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
 stop_wine_env() {
-  wineserver -k >/dev/null 2>&1 || true
+  timeout -k 5 30 wineserver -k >/dev/null 2>&1 || true
+  end_prefix_programs
   if [ -n "$wine_env_xvfb_pid" ]; then
     kill "$wine_env_xvfb_pid" 2>/dev/null || true
     wait "$wine_env_xvfb_pid" 2>/dev/null || true
