@@ -75,7 +75,9 @@ start_wine_server
 said="wine-run: $test_name ran past $limit s and Wine's server answers no program any more; its state is in ${report#"$root"/}; ended the prefix's programs and restarted the server"
 # GoogleTest's failures, the watchdog's line and a crash: a failure of the
 # test's own, which a second run must not hide.
-if grep -Eq '^\[  FAILED  \]|: Failure$|\): error: |still running after [0-9]+ s, stopped|^wine: Unhandled' "$out"; then
+# Windows programs end their lines with CR LF.
+if tr -d '\r' <"$out" |
+   grep -Eq '^\[  FAILED  \]|: Failure$|\): error: |still running after [0-9]+ s, stopped|^wine: Unhandled'; then
   said="$said; its first run had failed, so it was not run again"
   echo "$said" >&2
   echo "$said" >>"$root/build/wine-restarts.log"
