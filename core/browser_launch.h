@@ -34,11 +34,14 @@ std::optional<LaunchTarget> ComposeLaunchTarget(Platform& platform,
 
 // Starts browserPath followed directly by arguments. A path naming Firefox is
 // first started bare, and a successful pre-start is followed by a pause of
-// 3700 ms. Where browserPath is absolute, unquoted and has a blank before
-// its first ".EXE", the real start names that program (the path up to and
-// including ".EXE"), so that no program named by a piece of the path before
-// a blank runs instead; its command line is the same either way. A failed
-// real start is reported in an unowned prompt.
+// 3700 ms. Where browserPath is absolute (a drive and ":\" or ":/", or
+// "\\"), unquoted and has a blank or tab before its program's end (its first
+// ".EXE" followed by a blank, a tab or the end), every start names that
+// program, so that no program named by a piece of the path before a blank
+// runs instead, and the command line carries it in double quotes, the rest
+// as composed; the pre-start's command line is then the quoted program
+// alone. Any other path is started as it is. A failed real start is reported
+// in an unowned prompt.
 void StartBrowser(Platform& platform, const std::string& browserPath,
                   const std::string& arguments);
 

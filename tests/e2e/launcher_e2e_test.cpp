@@ -41,6 +41,15 @@ class Launcher : public ::testing::Test {
     return text;
   }
 
+  // What the browser's own CommandLineToArgvW found: the program that ran,
+  // then the page.
+  static void ExpectTheBrowserFound(const BrowserStart& start, const std::string& page) {
+    EXPECT_EQ(start.browserArgs.size(), 2u) << start.commandLine;
+    if (start.browserArgs.size() != 2) return;
+    EXPECT_EQ(Upper(start.browserArgs[0]), Upper(start.program));
+    EXPECT_EQ(start.browserArgs[1], page);
+  }
+
   std::string IeCommandLine(const std::string& query) const {
     return "\"" + Upper(ie) + "\" " + PageUrl() + query;
   }
@@ -112,6 +121,7 @@ TEST_P(Browsers, ANewAddressIsRecordedAndLaunchedWithTheExactCommandLine) {
   std::vector<BrowserStart> starts = machine.WaitForStarts(c.starts);
   ASSERT_EQ(starts.size(), c.starts);
   EXPECT_EQ(starts.back().commandLine, head + " " + page + query);
+  ExpectTheBrowserFound(starts.back(), PageUrl() + query);
   if (c.starts == 2) {
     // Started bare first; the real start follows the 3.7-second pause.
     EXPECT_EQ(starts[0].commandLine.find("file:"), std::string::npos);
@@ -147,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Windows registers Internet Explorer's path unquoted, with blanks. Programs
 // planted at the pieces before each blank must not run in the browser's
-// place, and the browser gets the command line exactly as composed.
+// place, and the browser finds its own path whole.
 TEST_F(Launcher, AnUnquotedPathWithBlanksStartsTheBrowserNotAPlantedProgram) {
   const std::string explorer = machine.AddBrowserAt("C:\\Program Files\\Web IE\\iexplore.exe");
   machine.AddBrowserAt("C:\\Program.exe");
@@ -167,9 +177,14 @@ TEST_F(Launcher, AnUnquotedPathWithBlanksStartsTheBrowserNotAPlantedProgram) {
 
   const std::vector<BrowserStart> starts = machine.WaitForStarts(2);
   ASSERT_EQ(starts.size(), 2u);
-  for (const BrowserStart& start : starts) EXPECT_EQ(Upper(start.program), Upper(explorer));
-  EXPECT_EQ(starts[0].commandLine, explorer + " " + PageUrl() + "?ROUTER=router-7");
-  EXPECT_EQ(starts[1].commandLine, Upper(explorer) + "  " + PageUrl() + "?ROUTER=router-7");
+  for (const BrowserStart& start : starts) {
+    EXPECT_EQ(Upper(start.program), Upper(explorer));
+    ExpectTheBrowserFound(start, PageUrl() + "?ROUTER=router-7");
+  }
+  // Named, and quoted for the browser; the rest as composed.
+  EXPECT_EQ(starts[0].commandLine, "\"" + explorer + "\" " + PageUrl() + "?ROUTER=router-7");
+  EXPECT_EQ(starts[1].commandLine,
+            "\"" + Upper(explorer) + "\"  " + PageUrl() + "?ROUTER=router-7");
 }
 
 TEST_F(Launcher, AnAddressTheHistoryHoldsIsLaunchedWithoutBeingRecorded) {

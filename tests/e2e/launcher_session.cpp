@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -174,10 +175,19 @@ std::vector<BrowserStart> Machine::Starts() const {
   for (std::size_t end; (end = log.find('\n', begin)) != std::string::npos;
        begin = end + 1) {
     const std::string line = log.substr(begin, end - begin);
-    const std::size_t tab = line.find('\t');
-    const std::size_t tab2 = line.find('\t', tab + 1);
-    starts.push_back({std::stoull(line.substr(0, tab)), line.substr(tab + 1, tab2 - tab - 1),
-                      line.substr(tab2 + 1)});
+    std::size_t at = 0;
+    const auto field = [&] {
+      const std::size_t tab = std::min(line.find('\t', at), line.size());
+      std::string text = line.substr(at, tab - at);
+      at = tab + 1;
+      return text;
+    };
+    BrowserStart start;
+    start.tick = std::stoull(field());
+    start.program = field();
+    for (int count = std::stoi(field()); count > 0; --count) start.browserArgs.push_back(field());
+    start.commandLine = line.substr(std::min(at, line.size()));
+    starts.push_back(start);
   }
   return starts;
 }

@@ -42,6 +42,7 @@ struct BrowserStart {
   unsigned long long tick = 0;  // microseconds of the performance counter
   std::string program;          // the file that ran
   std::string commandLine;
+  std::vector<std::string> browserArgs;  // its CommandLineToArgvW's arguments
 };
 
 // The machine's state for one test: a folder of its own, the registry keys

@@ -3,13 +3,15 @@
 // to the browser's command line as CommandLineToArgvW splits it.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "tests/support/argv_count.h"
 #include "core/launch.h"
 #include "core/texts.h"
 #include "fuzz_input.h"
 #include "require.h"
+#include "tests/support/command_line_split.h"
 #include "tests/support/fake_platform.h"
 
 using namespace plinor;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/texts.h"
+#include "tests/support/command_line_split.h"
 #include "tests/support/fake_platform.h"
 
 namespace plinor {
@@ -16,12 +17,15 @@ constexpr const char* kIeKey =
     "software\\microsoft\\windows\\currentversion\\app paths\\iexplore.exe";
 constexpr const char* kIePath = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
 
+using Args = std::vector<std::string>;
+
 struct ComposeCase {
   const char* name;
   const char* command;  // the registered browser command
   int useHttps;
   BrowserKind kind;
   const char* commandLine;  // the real start's command line for 192.0.2.10
+  Args browserArgs;  // what the browser's CommandLineToArgvW finds before the page
   const char* program = nullptr;  // the real start's application name
 };
 
@@ -41,8 +45,6 @@ TEST_P(Compose, GivesTheCommandLineOfTheRealStart) {
   std::optional<LaunchTarget> target = ComposeLaunchTarget(p, c.useHttps);
   ASSERT_TRUE(target);
   EXPECT_EQ(target->kind, c.kind);
-  EXPECT_EQ(target->browserPath + target->arguments + "192.0.2.10",
-            c.commandLine);
   EXPECT_EQ(target->arguments.front(), ' ');
 
   StartBrowser(p, target->browserPath, target->arguments + "192.0.2.10");
@@ -50,6 +52,17 @@ TEST_P(Compose, GivesTheCommandLineOfTheRealStart) {
   EXPECT_EQ(p.starts.back().commandLine, c.commandLine);
   EXPECT_EQ(p.starts.back().applicationName,
             c.program ? std::optional<std::string>(c.program) : std::nullopt);
+  // As composed, but for the quotes around a named program.
+  const std::string composed = target->browserPath + target->arguments + "192.0.2.10";
+  EXPECT_EQ(c.program ? "\"" + std::string(c.program) + "\"" +
+                            composed.substr(std::string(c.program).size())
+                      : composed,
+            c.commandLine);
+  // What the browser itself finds: its program, then the page.
+  Args args = c.browserArgs;
+  args.push_back(std::string("file:///C:/Apps/Plinor/common/common/launcher.html") +
+                 (c.useHttps == 1 ? "?USEHTTPS=1" : "") + "?ROUTER=192.0.2.10");
+  EXPECT_EQ(testing::SplitCommandLine(c.commandLine), args);
   EXPECT_TRUE(p.prompts.empty());
   EXPECT_EQ(p.OpenKeyCount(), 0);
 }
@@ -62,86 +75,101 @@ INSTANTIATE_TEST_SUITE_P(
                     BrowserKind::Firefox,
                     "\"C:\\BROWSERS\\FIREFOX\\FIREFOX.EXE\" "
                     "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?"
-                    "USEHTTPS=1?ROUTER=192.0.2.10"},
+                    "USEHTTPS=1?ROUTER=192.0.2.10",
+                    {"C:\\BROWSERS\\FIREFOX\\FIREFOX.EXE"}},
         ComposeCase{"QuotedIeWithoutHttps",
                     "\"C:\\Browsers\\IE\\iexplore.exe\" -nohome", 0,
                     BrowserKind::InternetExplorer,
                     "\"C:\\BROWSERS\\IE\\IEXPLORE.EXE\" "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER="
-                    "192.0.2.10"},
+                    "192.0.2.10",
+                    {"C:\\BROWSERS\\IE\\IEXPLORE.EXE"}},
         ComposeCase{"IeWithHttps", "C:\\IE\\IEXPLORE.EXE", 1,
                     BrowserKind::InternetExplorer,
                     "C:\\IE\\IEXPLORE.EXE file:///C:/Apps/Plinor/common/common/"
-                    "launcher.html?USEHTTPS=1?ROUTER=192.0.2.10"},
+                    "launcher.html?USEHTTPS=1?ROUTER=192.0.2.10",
+                    {"C:\\IE\\IEXPLORE.EXE"}},
         // The cut keeps the blank before the argument: two blanks follow.
         ComposeCase{"UnquotedNetscapeKeepsItsBlank",
                     "C:\\Browsers\\NS\\netscp.exe -url %1", 0,
                     BrowserKind::Netscape,
                     "C:\\BROWSERS\\NS\\NETSCP.EXE  "
                     "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?"
-                    "ROUTER=192.0.2.10"},
+                    "ROUTER=192.0.2.10",
+                    {"C:\\BROWSERS\\NS\\NETSCP.EXE"}},
         ComposeCase{"NetscapeWithHttps", "c:\\ns\\netscp.exe", 1,
                     BrowserKind::Netscape,
                     "C:\\NS\\NETSCP.EXE "
                     "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?"
-                    "USEHTTPS=1?ROUTER=192.0.2.10"},
+                    "USEHTTPS=1?ROUTER=192.0.2.10",
+                    {"C:\\NS\\NETSCP.EXE"}},
+        // Internet Explorer's path as Windows stores it, mixed case, with
+        // blanks: named, and quoted for the browser.
         ComposeCase{"FirstExeBelongsToAnotherProgram",
                     "C:\\Tools\\run.exe C:\\Browsers\\IE\\iexplore.exe", 0,
                     BrowserKind::Other,
-                    "C:\\Program Files\\Internet Explorer\\iexplore.exe "
+                    "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER="
                     "192.0.2.10",
-                    kIePath},
+                    {kIePath}, kIePath},
         ComposeCase{"EmptyCommandIsOther", "", 1, BrowserKind::Other,
-                    "C:\\Program Files\\Internet Explorer\\iexplore.exe "
+                    "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?"
                     "USEHTTPS=1?ROUTER=192.0.2.10",
-                    kIePath},
+                    {kIePath}, kIePath},
         ComposeCase{"CommandWithoutExeIsOther", "opera %1", 0,
                     BrowserKind::Other,
-                    "C:\\Program Files\\Internet Explorer\\iexplore.exe "
+                    "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER="
                     "192.0.2.10",
-                    kIePath},
+                    {kIePath}, kIePath},
         // An unquoted path with a blank before its ".EXE" names its program,
         // so that no C:\\Program.exe runs in its place. A quoted, relative or
         // blank-free one needs no name.
         ComposeCase{"UnquotedIeWithBlanksNamesItsProgram",
                     "C:\\Program Files\\Web IE\\iexplore.exe -nohome %1", 0,
                     BrowserKind::InternetExplorer,
-                    "C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE  "
+                    "\"C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE\"  "
                     "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10",
+                    {"C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE"},
                     "C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE"},
         ComposeCase{"UncFirefoxWithBlanksNamesItsProgram",
                     "\\\\srv\\Web Apps\\firefox.exe", 0, BrowserKind::Firefox,
-                    "\\\\SRV\\WEB APPS\\FIREFOX.EXE "
+                    "\"\\\\SRV\\WEB APPS\\FIREFOX.EXE\" "
                     "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?ROUTER=192.0.2.10",
-                    "\\\\SRV\\WEB APPS\\FIREFOX.EXE"},
+                    {"\\\\SRV\\WEB APPS\\FIREFOX.EXE"}, "\\\\SRV\\WEB APPS\\FIREFOX.EXE"},
         ComposeCase{"QuotedPathWithBlanksNeedsNoName",
                     "\"C:\\Program Files\\Web IE\\iexplore.exe\" %1", 0,
                     BrowserKind::InternetExplorer,
                     "\"C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE\" "
-                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10"},
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10",
+                    {"C:\\PROGRAM FILES\\WEB IE\\IEXPLORE.EXE"}},
+        // Started as it is: the browser finds "WEB" first.
         ComposeCase{"RelativePathWithBlanksNeedsNoName", "Web IE\\iexplore.exe", 0,
                     BrowserKind::InternetExplorer,
                     "WEB IE\\IEXPLORE.EXE "
-                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10"},
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10",
+                    {"WEB", "IE\\IEXPLORE.EXE"}},
         // The browser's own name at the start of the command.
         ComposeCase{"FirefoxNameFirst", "firefox.exe -url %1", 0, BrowserKind::Firefox,
                     "FIREFOX.EXE  "
-                    "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?ROUTER=192.0.2.10"},
+                    "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?ROUTER=192.0.2.10",
+                    {"FIREFOX.EXE"}},
         ComposeCase{"IeNameFirst", "IEXPLORE.EXE", 0, BrowserKind::InternetExplorer,
                     "IEXPLORE.EXE "
-                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10"},
+                    "file:///C:/Apps/Plinor/common/common/launcher.html?ROUTER=192.0.2.10",
+                    {"IEXPLORE.EXE"}},
         ComposeCase{"NetscapeNameFirst", "netscp.exe", 1, BrowserKind::Netscape,
                     "NETSCP.EXE "
                     "file:///\"C:/Apps/Plinor/common/common/launcher.html\"?USEHTTPS=1?ROUTER="
-                    "192.0.2.10"},
+                    "192.0.2.10",
+                    {"NETSCP.EXE"}},
         // Only 1 means HTTPS.
         ComposeCase{"HttpsValueTwoIsNotHttps", "C:\\IE\\iexplore.exe", 2,
                     BrowserKind::InternetExplorer,
                     "C:\\IE\\IEXPLORE.EXE file:///C:/Apps/Plinor/common/common/"
-                    "launcher.html?ROUTER=192.0.2.10"}),
+                    "launcher.html?ROUTER=192.0.2.10",
+                    {"C:\\IE\\IEXPLORE.EXE"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BrowserLaunch, NormaliseCutsOneByteAfterTheFirstExe) {
@@ -207,6 +235,48 @@ TEST(StartBrowser, FirefoxIsPreStartedThenPausedThenStarted) {
     }
     EXPECT_EQ(p.events, (std::vector<std::string>{"start", "pause", "start"}));
     EXPECT_EQ(p.pauses, std::vector<std::uint32_t>{3700});
+  }
+}
+
+// The program ends at the first ".EXE" that ends a path component; a drive
+// with a forward slash is absolute too. The browser finds its program whole.
+TEST(StartBrowser, AnAbsoluteUnquotedPathWithBlanksNamesItsProgramQuoted) {
+  struct Row {
+    const char* path;
+    const char* program;  // null: no name
+    Args browserArgs;     // before the page
+  };
+  const Row rows[] = {
+      {"C:\\Program Files\\Web\\app.exe2\\iexplore.exe",
+       "C:\\Program Files\\Web\\app.exe2\\iexplore.exe",
+       {"C:\\Program Files\\Web\\app.exe2\\iexplore.exe"}},
+      {"C:/Program Files/Internet Explorer/iexplore.exe",
+       "C:/Program Files/Internet Explorer/iexplore.exe",
+       {"C:/Program Files/Internet Explorer/iexplore.exe"}},
+      {"c:\\program files\\ie\\iexplore.exe\t", "c:\\program files\\ie\\iexplore.exe",
+       {"c:\\program files\\ie\\iexplore.exe"}},
+      {"\\\\srv\\Web Apps\\FIREFOX.EXE ", "\\\\srv\\Web Apps\\FIREFOX.EXE",
+       {"\\\\srv\\Web Apps\\FIREFOX.EXE"}},
+      // No ".EXE" ends a component, or no blank comes before it: no name.
+      {"C:\\Program Files\\IE\\iexplore.exe2", nullptr,
+       {"C:\\Program", "Files\\IE\\iexplore.exe2"}},
+      {"C:\\Web\\iexplore.exe", nullptr, {"C:\\Web\\iexplore.exe"}},
+  };
+  for (const Row& row : rows) {
+    FakePlatform p;
+    StartBrowser(p, row.path, " file:///x?ROUTER=1");
+    ASSERT_FALSE(p.starts.empty()) << row.path;
+    const std::optional<std::string> program =
+        row.program ? std::optional<std::string>(row.program) : std::nullopt;
+    EXPECT_EQ(p.starts.back().applicationName, program) << row.path;
+    Args args = row.browserArgs;
+    args.push_back("file:///x?ROUTER=1");
+    EXPECT_EQ(testing::SplitCommandLine(p.starts.back().commandLine.value_or("")), args)
+        << row.path;
+    if (p.starts.size() == 2) {  // Firefox: the pre-start names it too
+      EXPECT_EQ(p.starts[0].applicationName, program);
+      EXPECT_EQ(p.starts[0].commandLine, "\"" + *program + "\"");
+    }
   }
 }
 
