@@ -40,8 +40,18 @@ bool CLauncherApp::InitInstance(HINSTANCE instance) {
   return false;
 }
 
+namespace {
+
+// The program's first step, in the earliest constructor (priority 101). The
+// loader has loaded the DLLs its imports name (known DLLs, and the common
+// controls from the side-by-side store its manifest names) and what they
+// import, and the C runtime has started; none of the program's own code
+// has run.
+__attribute__((constructor(101))) void HardenFirst() { plinor::HardenProcess(); }
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  plinor::HardenProcess();
   theApp.InitInstance(instance);
   return 0;
 }

@@ -1,13 +1,17 @@
 // The built PlinorLauncher.exe as Windows reads it before running it: the PE
-// header's fields and the manifest.
+// header's fields, the import table and the manifest.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "launcher_session.h"
 
@@ -49,8 +53,74 @@ TEST(ShippedProgram, HeaderIsThatOfAVistaOrLaterProgramWithNoBuildTime) {
   if (file.Machine == IMAGE_FILE_MACHINE_I386) expected |= IMAGE_DLLCHARACTERISTICS_NO_SEH;
   EXPECT_EQ(optional.DllCharacteristics & expected, expected)
       << std::hex << "DllCharacteristics 0x" << optional.DllCharacteristics;
-  // The stack protector's report of a smashed stack is linked in.
-  EXPECT_NE(bytes.find("stack smashing detected"), std::string::npos);
+  // The program's own stack guard is linked in, not the compiler's.
+  EXPECT_NE(bytes.find("Plinor stack guard: fast fail on a smashed stack"), std::string::npos);
+}
+
+// Each DLL the program imports, upper-cased, with the names it imports from
+// it ("#N" for an ordinal); empty when the table cannot be read.
+std::map<std::string, std::vector<std::string>> Imports(const std::string& bytes) {
+  std::map<std::string, std::vector<std::string>> imports;
+  IMAGE_DOS_HEADER dos{};
+  IMAGE_FILE_HEADER file{};
+  if (!ReadAt(bytes, 0, dos) || !ReadAt(bytes, dos.e_lfanew + 4, file)) return imports;
+  const std::size_t optional = dos.e_lfanew + 4 + sizeof file;
+  const bool wide = file.Machine == IMAGE_FILE_MACHINE_AMD64;
+  IMAGE_DATA_DIRECTORY directory{};
+  if (!ReadAt(bytes, optional + (wide ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
+                                      : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory)) +
+                         IMAGE_DIRECTORY_ENTRY_IMPORT * sizeof directory,
+              directory))
+    return imports;
+  const auto offset = [&](DWORD rva) -> std::size_t {
+    IMAGE_SECTION_HEADER section{};
+    for (WORD i = 0; i < file.NumberOfSections; ++i) {
+      if (!ReadAt(bytes, optional + file.SizeOfOptionalHeader + i * sizeof section, section)) break;
+      const DWORD size = std::max(section.Misc.VirtualSize, section.SizeOfRawData);
+      if (rva >= section.VirtualAddress && rva - section.VirtualAddress < size)
+        return rva - section.VirtualAddress + section.PointerToRawData;
+    }
+    return bytes.size();
+  };
+  const auto text = [&](DWORD rva) { return std::string(bytes.c_str() + std::min(offset(rva), bytes.size())); };
+  IMAGE_IMPORT_DESCRIPTOR dll{};
+  for (std::size_t at = offset(directory.VirtualAddress);
+       ReadAt(bytes, at, dll) && dll.Name != 0; at += sizeof dll) {
+    std::string name = text(dll.Name);
+    for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    std::vector<std::string>& names = imports[name];
+    const std::size_t width = wide ? 8 : 4;
+    ULONGLONG thunk = 0;
+    for (std::size_t entry = offset(dll.OriginalFirstThunk ? dll.OriginalFirstThunk : dll.FirstThunk);
+         entry + width <= bytes.size(); entry += width) {
+      std::memcpy(&thunk, bytes.data() + entry, width);
+      if (thunk == 0) break;
+      const ULONGLONG ordinal = wide ? IMAGE_ORDINAL_FLAG64 : IMAGE_ORDINAL_FLAG32;
+      names.push_back(thunk & ordinal ? "#" + std::to_string(thunk & 0xFFFF)
+                                      : text(static_cast<DWORD>(thunk) + 2));
+    }
+  }
+  return imports;
+}
+
+// Nothing the loader resolves before the program's first step is looked for
+// in the program's folder: every DLL imported is a known DLL of Windows 7
+// to 11, or the common controls, which the manifest takes from the
+// side-by-side store, and no import is one Windows forwards to a DLL
+// outside them (export listings of Windows' advapi32: SystemFunction036,
+// 040 and 041 go to CRYPTBASE, the Crypt functions to CRYPTSP).
+TEST(ShippedProgram, ImportsNothingWindowsLooksForInTheProgramsFolder) {
+  const std::map<std::string, std::vector<std::string>> imports = Imports(ProgramBytes());
+  ASSERT_TRUE(imports.count("KERNEL32.DLL")) << "the import table could not be read";
+  const std::vector<std::string> allowed = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",
+                                            "KERNEL32.DLL", "MSVCRT.DLL",   "USER32.DLL"};
+  for (const auto& [dll, names] : imports) {
+    EXPECT_NE(std::find(allowed.begin(), allowed.end(), dll), allowed.end()) << dll;
+    if (dll != "ADVAPI32.DLL") continue;
+    for (const std::string& name : names)
+      EXPECT_FALSE(name.starts_with("SystemFunction") || name.starts_with("Crypt"))
+          << dll << "!" << name << " is forwarded outside the known DLLs";
+  }
 }
 
 TEST(ShippedProgram, ManifestAsksForCommonControls6NoExecutionLevelAndNoPerMonitorV1) {
