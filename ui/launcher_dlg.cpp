@@ -49,12 +49,18 @@ class RedrawOff {
   HWND window_;
 };
 
+// A function of user32 that older Windows lacks, or null.
+template <typename Function>
+Function User32Function(const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
+}
+
 // The DPI of the screen a window is on. GetDpiForWindow exists from
-// Windows 10 on; before, every screen has the system's DPI.
+// Windows 10 version 1607 on; before, every screen has the system's DPI.
 UINT DpiForWindow(HWND window) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
   if (getDpiForWindow) {
     if (const UINT dpi = getDpiForWindow(window)) return dpi;
   }
@@ -62,6 +68,18 @@ UINT DpiForWindow(HWND window) {
   const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
   return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+// A system metric at a DPI. GetSystemMetricsForDpi exists from Windows 10
+// version 1607 on; before, the window's DPI is the system's, for which
+// GetSystemMetrics answers.
+int MetricForDpi(int metric, UINT dpi) {
+  using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
+  static const auto forDpi = User32Function<GetSystemMetricsForDpiFunction>("GetSystemMetricsForDpi");
+  if (forDpi) {
+    if (const int value = forDpi(metric, dpi)) return value;
+  }
+  return ::GetSystemMetrics(metric);
 }
 
 // The banner drawn nearest to the DPI: 100 % (the template's bitmap 138),
@@ -97,6 +115,7 @@ CLauncherDlg::CLauncherDlg(HINSTANCE instance, plinor::Platform& platform,
 
 CLauncherDlg::~CLauncherDlg() {
   if (m_hBanner) ::DeleteObject(m_hBanner);
+  if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
 }
 
 void CLauncherDlg::DoDataExchange(plinor::DataExchange& exchange) {
@@ -128,15 +147,8 @@ BOOL CLauncherDlg::OnInitDialog() {
     }
   }
 
-  // The title bar gets the icon drawn at its own size, so nothing has to
-  // scale the large one down at every start. Both are shared icons,
-  // released with the module.
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(::LoadImageA(
-                     instance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                     LR_SHARED)));
+  ShowSmallIconForDpi(DpiForWindow(hwnd()));
   // The template's banner is drawn for 96 DPI.
   if (const UINT dpi = DpiForWindow(hwnd()); dpi != USER_DEFAULT_SCREEN_DPI)
     ShowBannerForDpi(dpi, false);
@@ -185,8 +197,22 @@ bool CLauncherDlg::OnDpiChanged(WPARAM, LPARAM) {
 }
 
 bool CLauncherDlg::OnDpiSettled(WPARAM, LPARAM) {
-  ShowBannerForDpi(DpiForWindow(hwnd()), true);
+  const UINT dpi = DpiForWindow(hwnd());
+  ShowSmallIconForDpi(dpi);
+  ShowBannerForDpi(dpi, true);
   return true;
+}
+
+void CLauncherDlg::ShowSmallIconForDpi(UINT dpi) {
+  // Not shared: a shared load hands back the first cached icon of the same
+  // name, whatever its size (the large one, say).
+  HICON icon = static_cast<HICON>(::LoadImageA(
+      instance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, MetricForDpi(SM_CXSMICON, dpi),
+      MetricForDpi(SM_CYSMICON, dpi), LR_DEFAULTCOLOR));
+  if (!icon) return;
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
+  m_hSmallIcon = icon;
 }
 
 void CLauncherDlg::ShowBannerForDpi(UINT dpi, bool fitToControl) {

@@ -34,10 +34,15 @@ class CLauncherDlg : public plinor::Dialog {
   HWND m_comboAddress = nullptr;
   std::string m_strAddress;
   int m_bUseHttps = 0;
-  HICON m_hIcon;
+  HICON m_hIcon;  // the large icon, shared, released with the module
+  // The title bar's icon at the small-icon size of the window's DPI.
+  HICON m_hSmallIcon = nullptr;
   // The banner drawn for the screen's DPI, when it is not the template's own.
   HBITMAP m_hBanner = nullptr;
 
+  // Gives the title bar the icon at the small-icon size of `dpi` and
+  // destroys the one it replaces.
+  void ShowSmallIconForDpi(UINT dpi);
   // Shows the banner drawn nearest to `dpi`: at its own size when the dialog
   // opens, fitted to the control's size after a change of DPI.
   void ShowBannerForDpi(UINT dpi, bool fitToControl);

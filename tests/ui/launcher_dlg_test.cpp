@@ -41,13 +41,42 @@ HBITMAP NextShown(HWND banner, HBITMAP before) {
 
 // Twenty moves between screens of 96 and 192 DPI, each announced with
 // WM_DPICHANGED and a suggested rectangle, as Windows sends it.
-TEST(LauncherDialog, ABannerIsFittedAfterEachChangeOfDpiAndNoBitmapIsLeftBehind) {
+// The width of an icon's colour bitmap.
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !::GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) ::DeleteObject(info.hbmColor);
+  if (info.hbmMask) ::DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+// The small-icon width at the window's DPI, as Windows 10 1607 and later
+// give it; before, the system's.
+int SmallIconWidth(HWND window) {
+  HMODULE user32 = ::GetModuleHandleA("user32.dll");
+  const auto forDpi = reinterpret_cast<int(WINAPI*)(int, UINT)>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "GetSystemMetricsForDpi")));
+  const auto dpiFor = reinterpret_cast<UINT(WINAPI*)(HWND)>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "GetDpiForWindow")));
+  if (forDpi && dpiFor && dpiFor(window)) return forDpi(SM_CXSMICON, dpiFor(window));
+  return ::GetSystemMetrics(SM_CXSMICON);
+}
+
+TEST(LauncherDialog, TheBannerAndTheSmallIconAreRedoneAfterEachChangeOfDpiAndNothingIsLeft) {
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   plinor::Win32Platform platform(instance);
   CLauncherDlg dialog(instance, platform);
 
   std::vector<HBITMAP> shown;
   bool fitted = false;
+  HICON firstIcon = nullptr;
+  HICON lastIcon = nullptr;
+  int firstIconWidth = 0;
+  int lastIconWidth = 0;
+  int iconWidthForDpi = -1;
+  bool firstIconGone = false;
   std::atomic<bool> driven{false};
   std::thread driver([&] {
     HWND window = nullptr;
@@ -59,6 +88,9 @@ TEST(LauncherDialog, ABannerIsFittedAfterEachChangeOfDpiAndNoBitmapIsLeftBehind)
             "the launcher dialog"))
       return;
     HWND banner = Banner(window);
+    firstIcon = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    firstIconWidth = IconWidth(firstIcon);
+    iconWidthForDpi = SmallIconWidth(window);
     HBITMAP current = Shown(banner);
     shown.push_back(current);
     for (int change = 0; change < 20 && current; ++change) {
@@ -76,6 +108,9 @@ TEST(LauncherDialog, ABannerIsFittedAfterEachChangeOfDpiAndNoBitmapIsLeftBehind)
     ::GetClientRect(banner, &area);
     fitted = current && ::GetObjectA(current, sizeof bitmap, &bitmap) &&
              bitmap.bmWidth == area.right && bitmap.bmHeight == area.bottom;
+    lastIcon = reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    lastIconWidth = IconWidth(lastIcon);
+    firstIconGone = IconWidth(firstIcon) == 0;
     driven = true;
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   });
@@ -89,6 +124,12 @@ TEST(LauncherDialog, ABannerIsFittedAfterEachChangeOfDpiAndNoBitmapIsLeftBehind)
   // cannot be read under Wine, so each handle is asked for its type.
   for (std::size_t i = 0; i + 1 < shown.size(); ++i)
     EXPECT_EQ(::GetObjectType(shown[i]), 0u) << "bitmap " << i << " was left behind";
+  // The title bar's icon is the small one at the window's DPI, loaded anew
+  // after each change, and the one it replaced is destroyed.
+  EXPECT_EQ(firstIconWidth, iconWidthForDpi);
+  EXPECT_EQ(lastIconWidth, iconWidthForDpi);
+  EXPECT_NE(lastIcon, firstIcon);
+  EXPECT_TRUE(firstIconGone) << "the first small icon was left behind";
 }
 
 }  // namespace
