@@ -26,34 +26,38 @@ limit="${PLINOR_RUN_LIMIT:-100}"
 mkdir -p "$root/build/wine-run"
 out=$(mktemp "$root/build/wine-run/output.XXXXXX")
 snapshot="$out.processes"
-trap 'rm -f "$out" "$snapshot"' EXIT
+trap 'rm -f "$out" "$snapshot" "$snapshot.new"' EXIT
 
 export WINE_ENV_PREFIX="$WINEPREFIX"
 source "$root/scripts/wine-env.sh"
 
-# Runs the program; past the limit, records the prefix's processes, the
-# program's among them, and stops it. Sets status (124 past the limit).
+# Runs the program; past the limit, a watcher records the prefix's
+# processes, the program's among them, and stops it. Sets status (124 past
+# the limit).
 run() {
+  rm -f "$snapshot"
+  local started=$SECONDS
   "$root/scripts/wine" "$@" </dev/null >"$out" 2>&1 &
-  local program=$! sleeper which
-  sleep "$limit" &
-  sleeper=$!
-  wait -n -p which "$program" "$sleeper"
-  status=$?
-  if [ "$which" = "$program" ]; then
-    kill "$sleeper" 2>/dev/null
-    wait "$sleeper" 2>/dev/null
-  else
-    wine_processes_report "$program" >"$snapshot"
+  local program=$!
+  (
+    sleep "$limit"
+    wine_processes_report "$program" >"$snapshot.new"
+    mv "$snapshot.new" "$snapshot"
     kill -TERM "$program" 2>/dev/null
-    sleep 5 &
-    sleeper=$!
-    wait -n "$program" "$sleeper"
-    kill -KILL "$program" "$sleeper" 2>/dev/null
-    wait "$program" "$sleeper" 2>/dev/null
-    status=124
-  fi
+    sleep 5
+    kill -KILL "$program" 2>/dev/null
+  ) </dev/null >/dev/null 2>&1 &
+  local watcher=$!
+  status=0
+  wait "$program" || status=$?
+  pkill -KILL -P "$watcher" 2>/dev/null
+  kill -KILL "$watcher" 2>/dev/null
+  wait "$watcher" 2>/dev/null
+  [ ! -s "$snapshot" ] || status=124
   cat "$out"
+  if [ "$status" -ne 0 ] && [ "$status" -ne 124 ] && [ ! -s "$out" ]; then
+    echo "wine-run: $(basename "$1") ended with status $status after $((SECONDS - started)) s without printing anything" >&2
+  fi
 }
 
 run "$@"
