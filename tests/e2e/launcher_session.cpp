@@ -1,6 +1,7 @@
 #include "launcher_session.h"
 
 #include "core/texts.h"
+#include "tests/support/machine_state.h"
 #include "ui/resource.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@ using plinor::testing::SetRegistryString;
 
 // A case that hangs past the runner's patience says so, with the screen.
 const bool watchdog = plinor::testing::RegisterWatchdog();
+// What a killed run left saved is put back before anything else.
+const bool putBack = plinor::testing::PutBackWhatAKilledRunSaved();
 
 namespace {
 
@@ -88,6 +91,7 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter) {
 // Machine -------------------------------------------------------------------
 
 Machine::Machine() {
+  plinor::testing::SaveMachineKeys();
   char temp[MAX_PATH];
   ::GetTempPathA(MAX_PATH, temp);
   folder_ = std::string(temp) + "plinor-e2e\\" + TestFolderName() + "\\";
@@ -102,15 +106,7 @@ Machine::Machine() {
 }
 
 Machine::~Machine() {
-  Uninstall();
-  RemoveJava();
-  ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kBrowserKey);
-  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kIeKey);
-  for (const std::string& path : outside_) {
-    ::DeleteFileA(path.c_str());
-    const std::size_t slash = path.find_last_of('\\');
-    if (slash > 2) ::RemoveDirectoryA(path.substr(0, slash).c_str());  // when empty
-  }
+  plinor::testing::PutMachineBack();
   if (!::testing::Test::HasFailure()) RemoveTree(folder_);
 }
 
@@ -155,7 +151,7 @@ std::string Machine::AddBrowser(const std::string& relative) {
 }
 
 std::string Machine::AddBrowserAt(const std::string& path) {
-  if (path.compare(0, folder_.size(), folder_) != 0) outside_.push_back(path);
+  if (path.compare(0, folder_.size(), folder_) != 0) plinor::testing::SaveFileAndFolders(path);
   MakeFolders(path);
   EXPECT_TRUE(::CopyFileA((BuildFolder() + "recorder.exe").c_str(),
                           path.c_str(), FALSE))

@@ -49,7 +49,9 @@ struct BrowserStart {
 // the launcher reads, and the recorder copied under browser names.
 class Machine {
  public:
-  Machine();  // named after the running test; starts empty
+  // Named after the running test; starts empty. The machine's keys are
+  // saved first and put back at the end (tests/support/machine_state.h).
+  Machine();
   ~Machine();
 
   const std::string& folder() const { return folder_; }  // ends with '\'
@@ -64,7 +66,8 @@ class Machine {
   void SetInternetExplorerPath(const std::string& path);
   // Copies the recorder to folder() + relative and returns the full path.
   std::string AddBrowser(const std::string& relative);
-  // Copies the recorder to a full path outside folder(); removed at the end.
+  // Copies the recorder to a full path outside folder(); what was there
+  // before (a file, or nothing) is put back at the end.
   std::string AddBrowserAt(const std::string& path);
 
   bool FileExists(const std::string& path) const;
@@ -79,7 +82,6 @@ class Machine {
  private:
   std::string folder_;
   std::string log_;
-  std::vector<std::string> outside_;  // recorders placed by AddBrowserAt
 };
 
 class LauncherSession {

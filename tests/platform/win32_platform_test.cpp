@@ -12,6 +12,7 @@
 #include "core/address_history.h"
 #include "core/registry_lookups.h"
 #include "core/texts.h"
+#include "tests/support/machine_state.h"
 #include "tests/support/recording_list.h"
 #include "tests/support/string_table.h"
 #include "tests/support/win32_helpers.h"
@@ -21,14 +22,17 @@ namespace {
 
 // A case that hangs past the runner's patience says so, with the screen.
 const bool watchdog = plinor::testing::RegisterWatchdog();
+// What a killed run left saved is put back before anything else.
+const bool putBack = testing::PutBackWhatAKilledRunSaved();
 
 constexpr const char* kInstallKey = IDS_INSTALL_KEY_TEXT;
 
 class Win32 : public ::testing::Test {
  protected:
-  Win32() : platform(::GetModuleHandleA(nullptr)) {}
+  // The keys these tests change are saved first and put back at the end.
+  Win32() : platform(::GetModuleHandleA(nullptr)) { testing::SaveMachineKeys(); }
   ~Win32() override {
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Talvor Systems");
+    testing::PutMachineBack();
     if (!folder.empty()) {
       ::DeleteFileA((folder + "host.cfg").c_str());
       ::RemoveDirectoryA(folder.c_str());
@@ -127,26 +131,17 @@ TEST_F(Win32, DefaultValuesOfEveryTypeAndSize) {
       {REG_SZ, std::string(128, 'e') + std::string(1, '\0'), ""},
       {REG_BINARY, std::string(129, 'f'), ""},
   };
-  const char* keys[] = {
-      "Software\\Classes\\http\\shell\\open\\command",
-      "software\\microsoft\\windows\\currentversion\\app paths\\iexplore.exe"};
+  // Written where the launcher reads them; the fixture puts them back.
+  const std::pair<HKEY, const char*> keys[] = {
+      {HKEY_CLASSES_ROOT, "http\\shell\\open\\command"},
+      {HKEY_LOCAL_MACHINE, "software\\microsoft\\windows\\currentversion\\app paths\\iexplore.exe"}};
   for (const Case& c : cases) {
-    for (const char* path : keys) {
-      HKEY key;
-      ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                ERROR_SUCCESS);
-      ::RegSetValueExA(key, nullptr, 0, c.type,
-                       reinterpret_cast<const BYTE*>(c.bytes.data()),
-                       static_cast<DWORD>(c.bytes.size()));
-      ::RegCloseKey(key);
-    }
+    for (const auto& [root, path] : keys) testing::SetRegistryValue(root, path, nullptr, c.type, c.bytes);
     const std::string what = "type " + std::to_string(c.type) + ", " +
                              std::to_string(c.bytes.size()) + " bytes";
     EXPECT_EQ(ReadDefaultBrowserCommand(platform), c.text) << what;
     EXPECT_EQ(ReadInternetExplorerPath(platform), c.text) << what;
   }
-  for (const char* path : keys) ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
 }
 
 TEST_F(Win32, HistoryFileIsCreatedSeededAndAppendedInTextMode) {
