@@ -159,6 +159,8 @@ BOOL CLauncherDlg::OnInitDialog() {
     CollectedList history;
     plinor::LoadAddressHistory(m_platform, history);
     RedrawOff quiet(m_comboAddress);
+    // A box that cannot hold the history (out of memory) stays empty; the
+    // file is untouched and the next start lists it again.
     plinor::AddStringsSorted(m_comboAddress, history.strings);
   }
   return TRUE;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/sorted_placement.h"
+
 namespace plinor {
 
 namespace {
@@ -89,44 +91,6 @@ class Entries {
   std::vector<Span> spans_;
 };
 
-// Where a sorted box puts a new string when `count` entries are listed and
-// those at [first, last] compare equal to it (none when last < first): it
-// searches by halving, and puts the string before the first equal entry that
-// the search meets, or where the search ends.
-std::size_t InsertPosition(std::size_t count, std::size_t first, std::size_t last) {
-  std::ptrdiff_t low = 0;
-  std::ptrdiff_t high = static_cast<std::ptrdiff_t>(count) - 1;
-  const auto begin = static_cast<std::ptrdiff_t>(first);
-  const auto end = static_cast<std::ptrdiff_t>(last);
-  while (low <= high) {
-    const std::ptrdiff_t middle = (low + high) / 2;
-    if (middle < begin)
-      low = middle + 1;
-    else if (middle > end)
-      high = middle - 1;
-    else
-      return static_cast<std::size_t>(middle);
-  }
-  return static_cast<std::size_t>(low);
-}
-
-// Counts per group, with sums of the groups before a given one.
-class Counts {
- public:
-  explicit Counts(std::size_t size) : tree_(size + 1, 0) {}
-  void Add(std::size_t group) {
-    for (std::size_t i = group + 1; i < tree_.size(); i += i & (~i + 1)) ++tree_[i];
-  }
-  std::size_t Before(std::size_t group) const {
-    std::size_t sum = 0;
-    for (std::size_t i = group; i > 0; i -= i & (~i + 1)) sum += tree_[i];
-    return sum;
-  }
-
- private:
-  std::vector<std::size_t> tree_;
-};
-
 // A string's sort key, its first 16 bytes as two numbers beside it: most
 // comparisons end at the numbers.
 struct Item {
@@ -181,40 +145,8 @@ std::optional<std::vector<std::size_t>> GroupOf(const Entries& entries,
   return group;
 }
 
-// Step 3, placement. When string i is added one by one, i strings are
-// listed, `before` of them in groups ahead of its own, and the box's search
-// places it among the equal ones already there. Counting `before` with a
-// Fenwick tree keeps this at n log n for a hundred thousand lines.
-std::vector<std::size_t> PlaceAsOneByOne(const std::vector<Item>& sorted,
-                                         const std::vector<std::size_t>& groupOf) {
-  const std::size_t groups = sorted.empty() ? 0 : groupOf[sorted.back().index] + 1;
-  std::vector<std::size_t> before(groupOf.size());
-  Counts listed(groups);
-  for (std::size_t i = 0; i < groupOf.size(); ++i) {
-    before[i] = listed.Before(groupOf[i]);
-    listed.Add(groupOf[i]);
-  }
-  // Groups follow one another in sort order; within a group, whose members
-  // come in file order, each goes where the box's search would put it.
-  std::vector<std::size_t> order;
-  order.reserve(sorted.size());
-  std::vector<std::size_t> group;
-  for (std::size_t begin = 0, end; begin < sorted.size(); begin = end) {
-    for (end = begin + 1;
-         end < sorted.size() && groupOf[sorted[end].index] == groupOf[sorted[begin].index];)
-      ++end;
-    group.clear();
-    for (std::size_t k = begin; k < end; ++k) {
-      const std::size_t i = sorted[k].index;
-      const std::size_t at =
-          InsertPosition(i, before[i], before[i] + group.size() - 1) - before[i];
-      group.insert(group.begin() + static_cast<std::ptrdiff_t>(at), i);
-    }
-    order.insert(order.end(), group.begin(), group.end());
-  }
-  return order;
-}
-
+// Step 3, placement: PlaceAsOneByOne (platform/sorted_placement.h).
+//
 // Step 4, insertion: each string at the end of the list, which needs no
 // search, after room for all of them has been asked for. False when the box
 // refused a string (CB_ERR, or CB_ERRSPACE when out of memory).
@@ -229,27 +161,34 @@ bool InsertInOrder(HWND combo, const Entries& entries, const std::vector<std::si
   return true;
 }
 
-void AddOneByOne(HWND combo, const std::vector<std::string>& strings) {
-  for (const std::string& text : strings)
-    ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+// One CB_ADDSTRING per line, the box placing each. A line the box refuses
+// (CB_ERR, or CB_ERRSPACE when out of memory) empties it: false.
+bool AddOneByOne(HWND combo, const std::vector<std::string>& strings) {
+  for (const std::string& text : strings) {
+    const LRESULT at = ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (at == CB_ERR || at == CB_ERRSPACE) {
+      ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
-void AddStringsSorted(HWND combo, const std::vector<std::string>& strings) {
+bool AddStringsSorted(HWND combo, const std::vector<std::string>& strings) {
   if (::SendMessageA(combo, CB_GETCOUNT, 0, 0) != 0) return AddOneByOne(combo, strings);
   const LCID locale = static_cast<LCID>(::SendMessageA(combo, CB_GETLOCALE, 0, 0));
   const Entries entries(locale, strings);
-  const std::vector<Item> sorted = SortByKey(entries);
-  const std::optional<std::vector<std::size_t>> groupOf = GroupOf(entries, sorted);
+  const std::optional<std::vector<std::size_t>> groupOf = GroupOf(entries, SortByKey(entries));
   if (!groupOf) return AddOneByOne(combo, strings);
   std::size_t bytes = 0;
   for (const std::string& text : strings) bytes += text.size() + 1;
-  if (InsertInOrder(combo, entries, PlaceAsOneByOne(sorted, *groupOf), bytes)) return;
-  // Never a partly filled list: what the box took goes, and every line is
-  // added again as the box itself places it.
+  if (InsertInOrder(combo, entries, PlaceAsOneByOne(*groupOf), bytes)) return true;
+  // What the box took goes, and every line is added again as the box
+  // itself places it.
   ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-  AddOneByOne(combo, strings);
+  return AddOneByOne(combo, strings);
 }
 
 }  // namespace plinor

@@ -27,7 +27,8 @@ namespace plinor {
 // A box that is not empty, strings with equal sort keys that the box's
 // comparison does not find equal, and a box that refuses an insertion (out
 // of memory) get one CB_ADDSTRING per line instead, after CB_RESETCONTENT
-// in the last case, so the list is never partly filled.
-void AddStringsSorted(HWND combo, const std::vector<std::string>& strings);
+// in the last case. When the box refuses one of those too, it is emptied
+// and the result is false: the list is never left partly filled.
+bool AddStringsSorted(HWND combo, const std::vector<std::string>& strings);
 
 }  // namespace plinor

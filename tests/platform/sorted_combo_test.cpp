@@ -95,27 +95,36 @@ TEST_F(SortedCombo, FillingAtOnceListsExactlyAsAddingOneByOne) {
 }
 
 // A box that refuses an insertion part way (out of memory) is emptied and
-// filled again with one CB_ADDSTRING per line: never a partly filled list.
+// filled again with one CB_ADDSTRING per line; one that refuses a line of
+// those too is left empty, and the fill says so: never a partly filled list.
 WNDPROC boxProcedure = nullptr;
 int insertsLeft = 0;
+int addsLeft = 0;
 int adds = 0;
 LRESULT CALLBACK RefusingBox(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == CB_INSERTSTRING && insertsLeft-- == 0) return CB_ERRSPACE;
-  if (message == CB_ADDSTRING) ++adds;
+  if (message == CB_ADDSTRING) {
+    ++adds;
+    if (addsLeft-- == 0) return CB_ERRSPACE;
+  }
   return ::CallWindowProcW(boxProcedure, window, message, wParam, lParam);
 }
 
-TEST_F(SortedCombo, ARefusedInsertionRefillsTheListLineByLine) {
+TEST_F(SortedCombo, ARefusedInsertionRefillsTheListLineByLineOrLeavesItEmpty) {
   ASSERT_TRUE(parent) << "needs a display";
   const std::vector<std::string> strings = {"zeta", "10.0.0.2", "Alpha", "alpha", "b", "B"};
-  HWND combo = NewCombo();
-  boxProcedure = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-      combo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingBox)));
-  insertsLeft = 3;
-  adds = 0;
-  AddStringsSorted(combo, strings);
-  EXPECT_EQ(adds, static_cast<int>(strings.size()));
-  EXPECT_EQ(Items(combo), OneByOne(strings));
+  for (const int refusedAdd : {-1, 2}) {
+    HWND combo = NewCombo();
+    boxProcedure = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+        combo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingBox)));
+    insertsLeft = 3;
+    addsLeft = refusedAdd;
+    adds = 0;
+    const bool filled = AddStringsSorted(combo, strings);
+    EXPECT_EQ(filled, refusedAdd < 0);
+    EXPECT_EQ(adds, refusedAdd < 0 ? static_cast<int>(strings.size()) : refusedAdd + 1);
+    EXPECT_EQ(Items(combo), refusedAdd < 0 ? OneByOne(strings) : std::vector<std::string>{});
+  }
 }
 
 // Users get the common controls of the program's manifest, version 6; the
