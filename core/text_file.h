@@ -31,10 +31,10 @@ class TextFile {
   // The next line without its line feed. Error leaves the reason in error().
   LineResult ReadLine(std::string& line);
   bool SeekToEnd();
-  // Writes the text with every LF as CR LF, in one call to the platform, so
-  // that no other writer's bytes come between its parts. A failed call may
-  // still have left part of the text on disk (a full disk, say); it is
-  // reported, and later lines start after a line break of their own.
+  // Writes the text with every LF as CR LF, in one call to the platform. A
+  // failed call may still have left part of the text on disk (a full disk,
+  // say); it is reported, and later lines start after a line break of their
+  // own.
   bool Write(std::string_view text);
   bool Close();
   // Closes a file that is still open, ignoring the result, and keeps the

@@ -1,9 +1,12 @@
 // The launcher's boundary to the operating system.
 //
 // The launch logic reaches Windows only through this interface. The registry
-// calls, ReadFile, WriteFile, CloseHandle, GetLastError, Sleep and
-// LoadStringA keep the Win32 name and contract of the call they stand for;
-// the others are narrowed to what the launcher needs, and say how below.
+// calls, ReadFile, CloseHandle and GetLastError keep the Win32 name and
+// contract of the call they stand for. The others keep the name and are
+// narrowed or widened to what the launcher needs, as said below: WriteFile
+// also fails when it wrote less than asked, LoadStringA returns the whole
+// string, Sleep shows the wait cursor during a long pause, CreateProcessA and
+// CreateFileA fix the arguments the launcher never varies.
 // The few Win32 types and constants the logic needs are declared here with
 // Win32's own values, so the logic compiles without <windows.h>.
 //

@@ -29,7 +29,7 @@ class LauncherDialog : public CLauncherDlg {
 
 }  // namespace
 
-bool CLauncherApp::InitInstance(HINSTANCE instance) {
+void CLauncherApp::InitInstance(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES |
                                                       ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -37,7 +37,6 @@ bool CLauncherApp::InitInstance(HINSTANCE instance) {
   plinor::Win32Platform platform(instance);
   LauncherDialog dialog(instance, platform);
   dialog.DoModal();
-  return false;
 }
 
 namespace {

@@ -5,6 +5,6 @@
 
 class CLauncherApp {
  public:
-  // Always false: the program ends when the dialog has ended.
-  bool InitInstance(HINSTANCE instance);
+  // Runs the launcher dialog; the program ends when it returns.
+  void InitInstance(HINSTANCE instance);
 };

@@ -1,5 +1,7 @@
 // Win32Platform implements Platform with the real advapi32, kernel32 and
-// user32 calls, passing exactly the arguments the launch logic gives.
+// user32 calls. They pass on the arguments the launch logic gives and add
+// the ones the interface fixes: the message boxes' owner, caption and icon,
+// the files' access and sharing, the processes' start-up information.
 #pragma once
 
 #include <windows.h>
@@ -8,9 +10,9 @@
 
 namespace plinor {
 
-// The file name of `path` without its extension. The last backslash is found
-// by the code page's rules: in a double-byte code page the byte 0x5C can also
-// be the second byte of a character.
+// The file name of `path` without its extension. The last backslash or
+// forward slash is found by the code page's rules: in a double-byte code
+// page the byte 0x5C can also be the second byte of a character.
 std::string FileTitle(const std::string& path, const CodePage& codePage);
 
 class Win32Platform : public Platform {
