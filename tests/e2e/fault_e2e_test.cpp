@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <thread>
@@ -58,8 +59,11 @@ TEST_F(Faults, AHistoryHeldByAnotherProcessIsNeitherReadNorWritten) {
   EXPECT_EQ(ReadFileBytes(machine.HistoryPath()), "10.0.0.1");
 }
 
-// Another process that holds the history for 60 ms at a time, with gaps of
-// 10 ms, as a second launcher appending now and then would.
+// Another process that holds the history for 60 ms at a time, as a second
+// launcher appending now and then would, with gaps of 50 ms: longer than
+// the launcher's 15 ms between retries plus a timer tick (15.6 ms), so that
+// one of its retries within 240 ms finds the file free however the ticks
+// fall.
 class BriefHolder {
  public:
   explicit BriefHolder(const std::string& path)
@@ -72,7 +76,7 @@ class BriefHolder {
               ::Sleep(60);
               ::CloseHandle(file);
             }
-            ::Sleep(10);
+            ::Sleep(50);
           }
         }) {}
   ~BriefHolder() {
@@ -172,6 +176,7 @@ TEST_F(Faults, AMegabyteLineNulBytesAndLoneCarriageReturnsAreKept) {
 
 TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
   constexpr int kLaunches = 200;
+  plinor::testing::ThisTestMayTake(90000);  // about 15 s where nothing else runs
   WriteFileBytes(machine.HistoryPath(), "192.168.0.1");
   LauncherSession first(machine.folder());
   LauncherSession second(machine.folder());
@@ -181,16 +186,19 @@ TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
   // two process starts made at the same moment; the launcher then reports
   // it, and a watcher answers the report. A launch that does not end says
   // what its launcher shows instead.
-  std::atomic<int> failedStarts{0};
-  auto run = [&failedStarts](LauncherSession* launcher, const std::string& prefix,
-                             std::string* stuck) {
+  std::mutex reportsLock;
+  std::vector<std::string> reports;  // each failed start's report
+  auto run = [&](LauncherSession* launcher, const std::string& prefix, std::string* stuck) {
     std::atomic<bool> done{false};
     std::thread watcher([&] {
       while (!done) {
         if (HWND box = launcher->FindBox()) {
           const Box shown = launcher->ReadBox(box);
           if (shown.text.rfind("The web browser could not be started.", 0) == 0) {
-            ++failedStarts;
+            {
+              std::lock_guard<std::mutex> lock(reportsLock);
+              reports.push_back(prefix + "\t" + shown.text);
+            }
             launcher->Answer(box, IDOK);
             launcher->WaitForClosed(box);
           }
@@ -248,11 +256,20 @@ TEST_F(Faults, TwoLaunchersWritingAtOnceNeverInterleaveOrLoseALine) {
   // A launch that found the file held by the other waited its turn: every
   // address was written, whole and once.
   EXPECT_EQ(lines.size(), 1u + 2 * kLaunches);
-  const std::size_t started = 2 * kLaunches - failedStarts;
+  // A failed start is rare (none in most runs), and each is the launcher's
+  // report of one of its own launches, with the system's reason.
+  EXPECT_LE(reports.size(), 8u) << "browser starts failed";
+  for (const std::string& report : reports) {
+    const std::string prefix = report.substr(0, report.find('\t'));
+    EXPECT_NE(report.find("\nCommand line:\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("?ROUTER=" + prefix), std::string::npos) << report;
+    EXPECT_NE(report.find("\n\nSystem error "), std::string::npos) << report;
+  }
+  const std::size_t started = 2 * kLaunches - reports.size();
   EXPECT_EQ(machine.WaitForStarts(started).size(), started);
   std::cout << lines.size() - 1 << " of " << 2 * kLaunches
             << " launches recorded their address; "
-            << failedStarts << " browser starts failed in Wine and were reported\n";
+            << reports.size() << " browser starts failed in Wine and were reported\n";
 }
 
 }  // namespace
