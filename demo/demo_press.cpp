@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/screen.h"
 #include "ui/resource.h"
 
 namespace {
@@ -23,30 +24,13 @@ constexpr const char* kDialog = "Plinor Launcher";
 constexpr const char* kAbout = "About Plinor Launcher";
 constexpr const char* kBrowser = "Demo browser - Plinor launcher page";
 
-BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
-  if (!::IsWindowVisible(window)) return TRUE;
-  char className[64] = {};
-  char caption[256] = {};
-  ::GetClassNameA(window, className, sizeof className);
-  ::GetWindowTextA(window, caption, sizeof caption);
-  DWORD process = 0;
-  ::GetWindowThreadProcessId(window, &process);
-  std::fprintf(stderr, "  class \"%s\" caption \"%s\" owner %p process %lu\n", className,
-               caption, static_cast<void*>(::GetWindow(window, GW_OWNER)),
-               static_cast<unsigned long>(process));
-  return TRUE;
-}
-
 // Waits until `found` gives a window (or true); on time-out reports `what`.
 HWND WaitFor(const std::function<HWND()>& found, const char* what) {
-  const ULONGLONG deadline = ::GetTickCount64() + kDeadline;
-  for (;;) {
-    if (HWND window = found()) return window;
-    if (::GetTickCount64() >= deadline) break;
-    ::Sleep(20);
-  }
-  std::fprintf(stderr, "demo_press: waited %llu s for %s; on screen:\n", kDeadline / 1000, what);
-  ::EnumWindows(PrintWindow, 0);
+  HWND window = nullptr;
+  if (plinor::testing::PollUntil([&] { return (window = found()) != nullptr; }, kDeadline))
+    return window;
+  std::fprintf(stderr, "demo_press: waited %llu s for %s; on screen:\n%s", kDeadline / 1000, what,
+               plinor::testing::WindowsOnScreen().c_str());
   return nullptr;
 }
 

@@ -372,12 +372,6 @@ TEST_F(Launcher, CloseButtonEndsTheProgram) {
   EXPECT_EQ(launcher.WaitForExit(), 0u);
 }
 
-}  // namespace
-}  // namespace e2e
-
-namespace e2e {
-namespace {
-
 // The first static control of `parent` of the given type (SS_BITMAP, SS_ICON),
 // and its size in pixels.
 SIZE StaticSize(HWND parent, LONG type) {

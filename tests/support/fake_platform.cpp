@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/texts.h"
 #include "tests/support/string_table.h"
 
 namespace plinor::testing {

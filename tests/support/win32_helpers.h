@@ -8,6 +8,8 @@
 #include <source_location>
 #include <string>
 
+#include "tests/support/screen.h"
+
 namespace plinor::testing {
 
 // Every wait ends after this, failing: well inside the test runner's limit
@@ -31,9 +33,6 @@ LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
 // A window's text, through WM_GETTEXT (which works across processes).
 std::string WindowText(HWND window,
                        std::source_location caller = std::source_location::current());
-// Every visible top-level window, one a line: class, caption, owner, process,
-// and whether it answers. Sends nothing, so a hung window cannot stop it.
-std::string WindowsOnScreen();
 
 // A test that runs for this long is stopped: it prints its name and the
 // windows on screen and ends its process, before the test runner's own

@@ -7,10 +7,13 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "core/texts.h"
 #include "platform/win32/win32_platform.h"
+#include "tests/support/machine_state.h"
 #include "tests/support/win32_helpers.h"
 #include "ui/resource.h"
 
@@ -18,6 +21,31 @@ namespace {
 
 // A case that hangs past the runner's patience says so, with the screen.
 const bool watchdog = plinor::testing::RegisterWatchdog();
+// What a killed run left saved is put back before anything else.
+const bool putBack = plinor::testing::PutBackWhatAKilledRunSaved();
+
+// Plinor installed in a folder of the test's own, so that the dialog's
+// history is seeded there, not in the working folder or in a real
+// installation; the machine's keys are put back at the end.
+class OwnInstallation {
+ public:
+  OwnInstallation() {
+    plinor::testing::SaveMachineKeys();
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "plinor-ui\\";
+    ::CreateDirectoryA(folder_.c_str(), nullptr);
+    plinor::testing::SetRegistryString(HKEY_LOCAL_MACHINE, IDS_INSTALL_KEY_TEXT, "Path", folder_);
+  }
+  ~OwnInstallation() {
+    plinor::testing::PutMachineBack();
+    ::DeleteFileA((folder_ + "host.cfg").c_str());
+    ::RemoveDirectoryA(folder_.c_str());
+  }
+
+ private:
+  std::string folder_;
+};
 
 // The template's static bitmap control, found by its style.
 HWND Banner(HWND dialog) {
@@ -77,6 +105,7 @@ int SmallIconWidth(HWND window) {
 }
 
 TEST(LauncherDialog, TheBannerAndTheSmallIconAreRedoneAfterEachChangeOfDpiAndNothingIsLeft) {
+  OwnInstallation installation;
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   plinor::Win32Platform platform(instance);
   CLauncherDlg dialog(instance, platform);
