@@ -93,10 +93,10 @@ std::string StoredBytes(const std::string& text, unsigned how, unsigned length) 
   return bytes;
 }
 
-// The program a start runs: the one it names, which its command line
-// must give as its first argument too, else the command line up to the
-// launcher page that the launch adds after the browser's path. A path
-// holding a double quote names no file on Windows, and no argument either.
+// The program a start runs: the one it names, which its command line must
+// give as the first argument too (unless it holds a double quote, which no
+// Windows file name does), else the command line up to the launcher page
+// that the launch adds after the browser's path.
 std::string Program(const testing::ProcessStart& start) {
   if (start.applicationName) {
     const std::string& program = *start.applicationName;
@@ -115,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Choices choice(fields[0]);
   testing::FakePlatform p;
 
+  // Bit 0: the double-byte code page; 1: no history file; 2: no folder for it.
   const unsigned machine = choice.Next();
   p.doubleByte = machine & 1;
   int useHttps = static_cast<signed char>(choice.Next());
@@ -133,6 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                       testing::kRegMultiSz, 0 /* REG_NONE */};
   std::string stored[5];
   for (std::size_t i = 0; i < spots.size(); ++i) {
+    // Bits 0-1: the key (1 missing, 2 denied); 2: no value; 3: no
+    // terminating zero; 4-6: the type; 7: repeated to the next byte's length.
     const unsigned how = choice.Next();
     const unsigned length = choice.Next();
     stored[i] = StoredBytes(fields[1 + i], how, length);
