@@ -61,10 +61,9 @@ void CheckJavaRuntime(Platform& platform) {
   if (!javaKey.Open(kHkeyLocalMachine, kJavaKey, kKeyQueryValue))
     return Prompt(platform, text, kCaptionWithSpace);
   if (platform.RegQueryValueExA(javaKey.get(), "CurrentVersion", nullptr,
-                                buffer, &size) != kErrorSuccess ||
-      size > kVersionValueSize)
+                                buffer, &size) != kErrorSuccess)
     return Prompt(platform, text, kCaptionWithSpace);
-  const std::string currentVersion = TextUpToZero(buffer, size);
+  const std::string currentVersion = StoredText(buffer, size);
   // Every step is rounded to a double, so that the 32- and 64-bit programs
   // agree on a sum just below 142 (the 32-bit one does its arithmetic in
   // SSE2 for the same reason: x87 would keep a wider intermediate).
@@ -76,12 +75,11 @@ void CheckJavaRuntime(Platform& platform) {
     return Prompt(platform, text, kCaptionWithSpace);
   size = kVersionValueSize;
   if (platform.RegQueryValueExA(versionKey.get(), "MicroVersion", nullptr,
-                                buffer, &size) != kErrorSuccess ||
-      size > kVersionValueSize)
+                                buffer, &size) != kErrorSuccess)
     return Prompt(platform, text, kCaptionNoSpace);
   volatile double hundredfold = tenfold * 10;
   volatile double sum =
-      hundredfold + ParseVersionNumber(TextUpToZero(buffer, size));
+      hundredfold + ParseVersionNumber(StoredText(buffer, size));
   // Accepted only when the sum is at least 142: a sum that is no number
   // (-inf + inf) gets the prompt too.
   if (!(sum >= kLowestVersion)) Prompt(platform, text, kCaptionNoSpace);

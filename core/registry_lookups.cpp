@@ -1,5 +1,7 @@
 #include "core/registry_lookups.h"
 
+#include <algorithm>
+
 #include "core/narrow_string.h"
 #include "core/texts.h"
 
@@ -26,11 +28,15 @@ std::string ReadValueTwice(Platform& platform, const char* subKey,
   // only the second read's stored bytes make text.
   if (platform.RegQueryValueExA(key.get(), valueName, nullptr, buffer, &size) != kErrorSuccess)
     return std::string();
-  if (size > kRegistryBufferSize) return std::string();
-  return TextUpToZero(buffer, size);
+  return StoredText(buffer, size);
 }
 
 }  // namespace
+
+std::string StoredText(const unsigned char (&buffer)[kRegistryBufferSize],
+                       std::uint32_t size) {
+  return TextUpToZero(buffer, std::min(size, kRegistryBufferSize));
+}
 
 std::string ReadInstallPath(Platform& platform) {
   const std::string subKey = platform.LoadStringA(IDS_INSTALL_KEY);
@@ -58,8 +64,7 @@ std::string ReadDefaultBrowserCommand(Platform& platform) {
   if (platform.RegQueryValueExA(key.get(), nullptr, &type, buffer, &size) !=
       kErrorSuccess)
     return std::string();
-  if (size > kRegistryBufferSize) return std::string();
-  return TextUpToZero(buffer, size);
+  return StoredText(buffer, size);
 }
 
 }  // namespace plinor

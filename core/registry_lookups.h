@@ -14,6 +14,13 @@ namespace plinor {
 // the terminating zero. A longer value is never read.
 inline constexpr std::uint32_t kRegistryBufferSize = 128;
 
+// The text a read that succeeded stored in a buffer of kRegistryBufferSize
+// bytes: up to its first zero byte, within the size the read stored. Such a
+// read stores no more than it was offered, and no read is offered more than
+// the buffer; the text is held to the buffer all the same.
+std::string StoredText(const unsigned char (&buffer)[kRegistryBufferSize],
+                       std::uint32_t size);
+
 // The Plinor installation directory (value "Path" of the key named by string
 // 108 under HKEY_LOCAL_MACHINE), exactly as stored.
 std::string ReadInstallPath(Platform& platform);

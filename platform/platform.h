@@ -14,9 +14,10 @@
 //   - Registry: RegOpenKeyExA returns 0 and a handle when the key exists and
 //     may be opened with the given access; any other result means "missing".
 //     Every handle it returns must be given back to RegCloseKey.
-//     RegQueryValueExA copies at most *size bytes; when the value does not fit
-//     it returns kErrorMoreData and stores the size the value needs. With no
-//     data buffer it only stores the size.
+//     RegQueryValueExA copies at most *size bytes and, when it succeeds,
+//     stores the size it copied; when the value does not fit it returns
+//     kErrorMoreData and stores the size the value needs. With no data
+//     buffer it only stores the size.
 //   - Processes: CreateProcessA takes only the four arguments the launcher
 //     varies (the rest are fixed, see below) and returns non-zero when the
 //     process started. The platform closes the new process's handles at

@@ -1,6 +1,8 @@
-// Any file bytes as a history file, with any address appended and any fault
-// injected: no crash, the list is the file's lines, and no byte that was
-// already in the file ever changes.
+// Any file bytes as a history file, loaded and then given any address, with
+// any fault injected into either: no crash, the list is the file's lines (up
+// to a fault), every failure but an open's is reported once, and no byte
+// that was already in the file ever changes.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -38,38 +40,52 @@ std::vector<std::string> Lines(const std::string& bytes) {
   return lines;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::vector<std::string> fields = testing::SplitFields(data, size, 3);
-  const std::string& bytes = fields[1];
-  const std::string& address = fields[2];
-  const unsigned char fault = fields[0].empty() ? 0 : fields[0][0];
-
-  testing::FakePlatform p;
-  p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path", "C:\\P\\");
-  p.files[kFile] = bytes;
-
-  testing::RecordingList loaded;
-  LoadAddressHistory(p, loaded);
-  const std::string afterLoad = p.files[kFile];
-  if (bytes.empty()) {
-    Require(afterLoad == kDefaultDeviceAddress);
-  } else {
-    Require(afterLoad == bytes);
-    Require(loaded.items == Lines(bytes));
-  }
-
-  // One fault, chosen by the input, for the append.
-  testing::FileFaults& faults = p.faults[kFile];
-  switch (fault % 6) {
-    case 1: faults.readError = 23; faults.readAt = fault; break;
+// The fault one byte of the input chooses, if any.
+testing::FileFaults Fault(unsigned char choice) {
+  testing::FileFaults faults;
+  switch (choice % 6) {
+    case 1: faults.readError = 23; faults.readAt = choice; break;
     case 2: faults.seekError = 25; break;
     case 3: faults.writeError = 112; break;
     case 4: faults.closeError = 1117; break;
     case 5: faults.openError = 32; break;
     default: break;
   }
+  return faults;
+}
+
+bool IsPrefix(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
+  return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::vector<std::string> fields = testing::SplitFields(data, size, 3);
+  const std::string& bytes = fields[1];
+  const std::string& address = fields[2];
+  const unsigned char appendFault = fields[0].empty() ? 0 : fields[0][0];
+  const unsigned char loadFault = fields[0].size() < 2 ? 0 : fields[0][1];
+
+  testing::FakePlatform p;
+  p.SetString(kHkeyLocalMachine, IDS_INSTALL_KEY_TEXT, "Path", "C:\\P\\");
+  p.files[kFile] = bytes;
+
+  p.faults[kFile] = Fault(loadFault);
+  testing::RecordingList loaded;
+  LoadAddressHistory(p, loaded);
+  const std::string afterLoad = p.files[kFile];
+  const std::vector<std::string> lines =
+      bytes.empty() ? std::vector<std::string>{kDefaultDeviceAddress} : Lines(bytes);
+  Require(afterLoad == bytes || (bytes.empty() && afterLoad == kDefaultDeviceAddress));
+  Require(IsPrefix(loaded.items, lines));
+  Require(p.OpenFileCount() == 0 && p.prompts.size() <= 1);
+  if (loadFault % 6 == 0 || loadFault % 6 == 2)  // no fault, or a seek: a load never seeks
+    Require(loaded.items == lines && p.prompts.empty());
+  if (loadFault % 6 == 5) Require(loaded.items.empty() && p.prompts.empty());
+
+  const std::size_t promptsBefore = p.prompts.size();
+  p.faults[kFile] = Fault(appendFault);
   testing::RecordingList appended;
   const bool ok = AppendAddressHistory(p, appended, address);
   const std::string& after = p.files[kFile];
@@ -84,6 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(after.substr(afterLoad.size()) == expected);
   }
-  if (!ok) Require(p.prompts.size() == 1);
+  Require(p.prompts.size() - promptsBefore == (ok ? 0u : 1u));
   return 0;
 }
