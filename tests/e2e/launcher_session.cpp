@@ -56,6 +56,21 @@ void MakeFolders(const std::string& path) {
     if (path[i] == '\\') ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
 }
 
+// Where the tests' folders go: the temporary folder, unless its path holds
+// a blank (a user name with one, on Windows), which would make every
+// browser path in it one the launcher quotes; then the system drive's root.
+std::string TestsFolder() {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  std::string folder = temp;
+  if (folder.find(' ') != std::string::npos) {
+    char drive[MAX_PATH] = "C:";
+    ::GetEnvironmentVariableA("SystemDrive", drive, MAX_PATH);
+    folder = std::string(drive) + "\\";
+  }
+  return folder + "plinor-e2e\\";
+}
+
 // A short folder name of the running test's own: the registry values that
 // hold paths into it must stay within the launcher's 127 characters.
 std::string TestFolderName() {
@@ -92,9 +107,7 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter) {
 
 Machine::Machine() {
   plinor::testing::SaveMachineKeys();
-  char temp[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, temp);
-  folder_ = std::string(temp) + "plinor-e2e\\" + TestFolderName() + "\\";
+  folder_ = TestsFolder() + TestFolderName() + "\\";
   RemoveTree(folder_);
   MakeFolders(folder_);
   log_ = folder_ + "recorder.log";
