@@ -117,10 +117,16 @@ start_wine_server() {
   wine_step 120 "start the prefix's server" "$wine64_loader" cmd /c exit >/dev/null
 }
 
-# wine_reg_add KEY NAME TYPE DATA: one registry value, or a message naming it.
+# wine_reg_add KEY NAME TYPE DATA [VIEW]: one registry value (an empty NAME
+# is the default value), in the 32- or 64-bit view when VIEW says which, or
+# a message naming it and what reg said.
 wine_reg_add() {
-  if ! wine_step 60 "set $1 $2" "$wine64_loader" reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null; then
-    echo "wine-env: could not set $1 value $2 in $WINEPREFIX" >&2
+  local name=(/ve) view=() said
+  [ -z "$2" ] || name=(/v "$2")
+  [ -z "${5:-}" ] || view=("/reg:$5")
+  if ! said=$(wine_step 60 "set $1 $2" "$wine64_loader" reg add "$1" "${name[@]}" /t "$3" \
+                /d "$4" /f "${view[@]}"); then
+    echo "wine-env: could not set $1 value $2 in $WINEPREFIX: $(printf '%s' "$said" | tr -d '\r')" >&2
     return 1
   fi
 }

@@ -25,33 +25,37 @@ namespace {
 constexpr DWORD kCaseLimit = 100000;
 
 struct Suite {
-  const char* id;        // names its results
-  const char* program;   // in the kit's folder
-  const char* prefix;    // as the test command names its cases
-  const char* filter;    // null: every case on its own; else one run of these
-  const char* name;      // the one run's name
-  UINT codePage;         // the ANSI code page the run needs; 0: any
-  const char* settings;  // NAME=VALUE;... for the run
+  std::string id;        // names its results
+  std::string program;   // in the kit's folder
+  std::string prefix;    // as the test command names its cases
+  std::string filter;    // empty: every case on its own; else one run of these
+  std::string name;      // the one run's name
+  UINT codePage = 0;     // the ANSI code page the run needs; 0: any
+  std::string settings;  // NAME=VALUE;... for the run
 };
 
-constexpr Suite kSuites[] = {
-    {"unit", "unit_tests.exe", "unit.", nullptr, nullptr, 0, ""},
-    {"platform", "platform_tests.exe", "platform.", nullptr, nullptr, 0, ""},
-    {"sorted-combo-5-1252", "sorted_combo_tests.exe", "platform.", "SortedCombo.*",
-     "SortedCombo.CommonControls5.CodePage1252", 1252,
-     "PLINOR_EXPECT_ACP=1252;PLINOR_EXPECT_COMMON_CONTROLS=5"},
-    {"sorted-combo-5-932", "sorted_combo_tests.exe", "platform.", "SortedCombo.*",
-     "SortedCombo.CommonControls5.CodePage932", 932,
-     "PLINOR_EXPECT_ACP=932;PLINOR_EXPECT_COMMON_CONTROLS=5;LC_ALL=ja_JP.UTF-8"},
-    {"sorted-combo-6-1252", "sorted_combo_cc6_tests.exe", "platform.", "SortedCombo.*",
-     "SortedCombo.CommonControls6.CodePage1252", 1252,
-     "PLINOR_EXPECT_ACP=1252;PLINOR_EXPECT_COMMON_CONTROLS=6"},
-    {"sorted-combo-6-932", "sorted_combo_cc6_tests.exe", "platform.", "SortedCombo.*",
-     "SortedCombo.CommonControls6.CodePage932", 932,
-     "PLINOR_EXPECT_ACP=932;PLINOR_EXPECT_COMMON_CONTROLS=6;LC_ALL=ja_JP.UTF-8"},
-    {"ui", "ui_tests.exe", "ui.", nullptr, nullptr, 0, ""},
-    {"e2e", "e2e_tests.exe", "e2e.", nullptr, nullptr, 0, ""},
-};
+// As the test command runs them: the sorted fill once in the program with
+// the shipped manifest and once in one without, each in code pages 1252
+// and 932.
+std::vector<Suite> Suites() {
+  std::vector<Suite> suites = {{"unit", "unit_tests.exe", "unit.", "", "", 0, ""},
+                               {"platform", "platform_tests.exe", "platform.", "", "", 0, ""}};
+  for (const int controls : {5, 6}) {
+    for (const UINT codePage : {1252u, 932u}) {
+      const std::string c = std::to_string(controls);
+      const std::string page = std::to_string(codePage);
+      suites.push_back({"sorted-combo-" + c + "-" + page,
+                        controls == 6 ? "sorted_combo_cc6_tests.exe" : "sorted_combo_tests.exe",
+                        "platform.", "SortedCombo.*",
+                        "SortedCombo.CommonControls" + c + ".CodePage" + page, codePage,
+                        "PLINOR_EXPECT_ACP=" + page + ";PLINOR_EXPECT_COMMON_CONTROLS=" + c +
+                            (codePage == 932 ? ";LC_ALL=ja_JP.UTF-8" : "")});
+    }
+  }
+  suites.push_back({"ui", "ui_tests.exe", "ui.", "", "", 0, ""});
+  suites.push_back({"e2e", "e2e_tests.exe", "e2e.", "", "", 0, ""});
+  return suites;
+}
 
 enum class Result { Passed, Failed, Skipped };
 
@@ -229,7 +233,7 @@ std::vector<Case> RunSuite(const Suite& suite) {
   std::vector<Case> cases;
   std::string xml;
   std::vector<std::string> filters;
-  if (suite.filter) {
+  if (!suite.filter.empty()) {
     filters.push_back(suite.filter);
   } else {
     filters = ListCases(suite);
@@ -237,7 +241,7 @@ std::vector<Case> RunSuite(const Suite& suite) {
   const UINT codePage = suite.codePage ? CodePageFor(suite) : 0;
   for (std::size_t i = 0; i < filters.size(); ++i) {
     Case c;
-    c.name = std::string(suite.prefix) + (suite.name ? suite.name : filters[i]);
+    c.name = suite.prefix + (suite.name.empty() ? filters[i] : suite.name);
     if (suite.codePage && codePage != suite.codePage) {
       c.result = Result::Skipped;
       c.message = "needs the ANSI code page " + std::to_string(suite.codePage) +
@@ -271,7 +275,7 @@ std::vector<Case> RunSuite(const Suite& suite) {
     cases.push_back(c);
   }
   WriteText(g_results + suite.id + ".xml",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"" + std::string(suite.id) +
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"" + suite.id +
                 "\">\n" + xml + "</testsuites>\n");
   return cases;
 }
@@ -377,8 +381,8 @@ int main(int argc, char** argv) {
                                ? "," + std::string(argv[2] + 7) + ","
                                : "";
   std::vector<Case> cases;
-  for (const Suite& suite : kSuites) {
-    if (!only.empty() && only.find("," + std::string(suite.id) + ",") == std::string::npos) continue;
+  for (const Suite& suite : Suites()) {
+    if (!only.empty() && only.find("," + suite.id + ",") == std::string::npos) continue;
     const std::vector<Case> more = RunSuite(suite);
     cases.insert(cases.end(), more.begin(), more.end());
   }

@@ -168,12 +168,12 @@ bool PutKeyBack(const std::vector<std::string>& block) {
   return ok;
 }
 
-bool Saved(const std::vector<std::string>& lines, const std::string& kind,
+// Whether the journal has a line of this kind whose field `at` is `what`.
+bool Saved(const std::vector<std::string>& lines, const std::string& kind, std::size_t at,
            const std::string& what) {
   for (const std::string& line : lines) {
     const std::vector<std::string> f = Fields(line);
-    if (f.size() >= 4 && f[0] == kind && f[0] == "key" && f[1] + f[3] == what) return true;
-    if (f.size() >= 2 && f[0] == kind && f[0] != "key" && f[1] == what) return true;
+    if (f.size() > at && f[0] == kind && f[at] == what) return true;
   }
   return false;
 }
@@ -187,21 +187,23 @@ bool PutBackWhatAKilledRunSaved() {
 
 void SaveMachineKeys() {
   std::vector<std::string> lines = ReadJournal();
-  for (const auto& [rootName, path] : kKeys) {
-    if (Saved(lines, "key", rootName + Hex(path))) continue;
+  for (const auto& [rootName, keyPath] : kKeys) {
+    const std::string path = keyPath;  // no two keys share a path
+    if (Saved(lines, "key", 3, Hex(path))) continue;
     HKEY root = RootKey(rootName);
     // A missing key is saved as its first missing ancestor, which the tests'
     // writes create and putting back deletes.
     std::string top = path;
-    for (std::size_t slash = 0; (slash = std::string(path).find('\\', slash + 1)) != std::string::npos;) {
-      if (!KeyExists(root, std::string(path).substr(0, slash))) {
-        top = std::string(path).substr(0, slash);
+    for (std::size_t slash = path.find('\\'); slash != std::string::npos;
+         slash = path.find('\\', slash + 1)) {
+      if (!KeyExists(root, path.substr(0, slash))) {
+        top = path.substr(0, slash);
         break;
       }
     }
     const bool present = KeyExists(root, path);
-    lines.push_back("key " + std::string(rootName) + " " + Hex(present ? path : top) + " " +
-                    Hex(path) + (present ? " present" : " absent"));
+    lines.push_back("key " + std::string(rootName) + " " + Hex(present ? path : top) + " " + Hex(path) +
+                    (present ? " present" : " absent"));
     if (present) SaveTree(rootName, root, path, lines);
   }
   WriteJournal(lines);
@@ -209,11 +211,11 @@ void SaveMachineKeys() {
 
 void SaveFileAndFolders(const std::string& path) {
   std::vector<std::string> lines = ReadJournal();
-  if (Saved(lines, "file", Hex(path))) return;
+  if (Saved(lines, "file", 1, Hex(path))) return;
   for (std::size_t slash = 3; (slash = path.find('\\', slash)) != std::string::npos; ++slash) {
     const std::string folder = path.substr(0, slash);
     if (::GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        !Saved(lines, "folder", Hex(folder)))
+        !Saved(lines, "folder", 1, Hex(folder)))
       lines.push_back("folder " + Hex(folder));
   }
   if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
