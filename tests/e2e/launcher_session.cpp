@@ -206,6 +206,20 @@ std::vector<BrowserStart> Machine::WaitForStarts(std::size_t count,
   std::vector<BrowserStart> starts;
   WaitUntil([&] { return (starts = Starts()).size() >= count; },
             std::to_string(count) + " browser starts", kTimeout, caller);
+  // As each browser parsed its own command line: its path whole, then the
+  // launcher page alone, or nothing more for a Firefox pre-start.
+  for (const BrowserStart& start : starts) {
+    const std::vector<std::string>& args = start.browserArgs;
+    std::string program = args.empty() ? "" : args[0];
+    while (!program.empty() && program.back() == ' ') program.pop_back();
+    const bool page = args.size() == 2 && args[1].starts_with("file:///") &&
+                      args[1].find("?ROUTER=") != std::string::npos;
+    const bool bare = args.size() == 1 && start.commandLine.find("file:") == std::string::npos;
+    if (_stricmp(program.c_str(), start.program.c_str()) != 0 || !(page || bare))
+      ADD_FAILURE_AT(caller.file_name(), static_cast<int>(caller.line()))
+          << start.program << " found " << args.size() << " arguments, the first \"" << program
+          << "\", in " << start.commandLine;
+  }
   return starts;
 }
 

@@ -73,7 +73,9 @@ class Machine {
   bool FileExists(const std::string& path) const;
 
   std::vector<BrowserStart> Starts() const;
-  // Waits until at least `count` starts are recorded.
+  // Waits until at least `count` starts are recorded, and checks how each
+  // browser parsed its command line (CommandLineToArgvW): its own path,
+  // then the launcher page alone (nothing more after a Firefox pre-start).
   std::vector<BrowserStart> WaitForStarts(
       std::size_t count, std::source_location caller = std::source_location::current()) const;
 

@@ -229,6 +229,9 @@ TEST(StartBrowser, FirefoxIsPreStartedThenPausedThenStarted) {
     EXPECT_FALSE(p.starts[1].applicationName);
     EXPECT_EQ(p.starts[1].commandLine,
               std::string(path) + " file:///x?ROUTER=1.2.3.4");
+    const std::string program = path[0] == '"' ? "C:\\FF\\FIREFOX.EXE" : "C:\\ff\\firefox.exe";
+    EXPECT_EQ(testing::SplitCommandLine(*p.starts[1].commandLine),
+              (Args{program, "file:///x?ROUTER=1.2.3.4"}));
     for (const auto& start : p.starts) {
       EXPECT_FALSE(start.inheritHandles);
       EXPECT_EQ(start.creationFlags, 0x04000000u);
@@ -298,6 +301,8 @@ TEST(StartBrowser, OtherBrowsersAreStartedOnce) {
   ASSERT_EQ(p.starts.size(), 3u);
   EXPECT_EQ(p.starts[0].commandLine, "C:\\IE\\IEXPLORE.EXE a");
   EXPECT_EQ(p.starts[1].commandLine, "C:\\Fx\\Firefox.exe b");
+  EXPECT_EQ(testing::SplitCommandLine(*p.starts[2].commandLine),
+            (Args{"C:\\IE\\IEXPLORE.EXE", "file:///x?ROUTER=FIREFOX.EXE"}));
   EXPECT_TRUE(p.pauses.empty());
 }
 
