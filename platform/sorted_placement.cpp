@@ -57,7 +57,7 @@ std::vector<std::size_t> PlaceAsOneByOne(const std::vector<std::size_t>& groupOf
   const std::size_t n = groupOf.size();
   const std::size_t groups = n == 0 ? 0 : *std::max_element(groupOf.begin(), groupOf.end()) + 1;
   // When string i comes, i strings are listed: `ahead` of them in earlier
-  // groups and `rank` in its own. It goes `at` places into its group.
+  // groups and size[g] in its own. It goes at[i] places into its group.
   std::vector<std::size_t> at(n);
   std::vector<std::size_t> size(groups, 0);
   Counts listed(groups);

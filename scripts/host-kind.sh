@@ -1,7 +1,7 @@
 # Sourced (by sh or bash): whether this host's kernel runs 32-bit x86
-# programs, asked before Wine is installed by running the smallest such
-# program there is. An ELF header for i386, one program header that maps the
-# file, and five instructions: exit(0) through int 0x80. A kernel without
+# programs, asked before Wine is installed by running a tiny such
+# program. An ELF header for i386, one program header that maps the
+# file, and three instructions: exit(0) through int 0x80. A kernel without
 # 32-bit support refuses it with "Exec format error".
 #   PLINOR_HOST_RUNS_32BIT=no  says no whatever the kernel can do
 host_runs_32bit() {

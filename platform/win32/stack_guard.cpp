@@ -16,7 +16,7 @@
 extern "C" {
 
 // Checked on the way out of every protected function. Its value is drawn by
-// the constructor below, before the program's own constructors run.
+// the constructor below, before every constructor without a priority runs.
 std::uintptr_t __stack_chk_guard = 0x2F8E3D5Au;
 
 // Carried only by this guard: the test that reads the shipped program looks

@@ -106,9 +106,10 @@ std::map<std::string, std::vector<std::string>> Imports(const std::string& bytes
 // Nothing the loader resolves before the program's first step is looked for
 // in the program's folder: every DLL imported is a known DLL of Windows 7
 // to 11, or the common controls, which the manifest takes from the
-// side-by-side store, and no import is one Windows forwards to a DLL
-// outside them (export listings of Windows' advapi32: SystemFunction036,
-// 040 and 041 go to CRYPTBASE, the Crypt functions to CRYPTSP).
+// side-by-side store, and no import is one Windows may forward to a DLL
+// outside them. Export listings of Windows' advapi32 show SystemFunction036
+// forwarded to CRYPTBASE; the rest of the SystemFunction and Crypt families
+// is kept out too, since no page says which of them are forwarded where.
 TEST(ShippedProgram, ImportsNothingWindowsLooksForInTheProgramsFolder) {
   const std::map<std::string, std::vector<std::string>> imports = Imports(ProgramBytes());
   ASSERT_TRUE(imports.count("KERNEL32.DLL")) << "the import table could not be read";
